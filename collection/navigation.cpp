@@ -1,0 +1,38 @@
+#include "collection/navigation.h"
+
+#include "core/image_state.h"
+
+namespace dusk {
+
+bool StepForward() {
+    ImageState& s = State();
+    if (s.FilePosition + 1 > s.FileCount) return false;
+    ++s.FilePosition;
+    return true;
+}
+
+bool StepBackward() {
+    ImageState& s = State();
+    if (s.FilePosition - 1 < 1) return false;
+    --s.FilePosition;
+    return true;
+}
+
+std::string ListEntryPath() {
+    const ImageState& s = State();
+    if (s.FilePosition < 1 || s.FilePosition > s.FileCount) return s.DirectoryPath;
+    return s.DirectoryPath + s.FileList[s.FilePosition - 1];
+}
+
+ScanTick AdvanceScan() {
+    switch (State().ScanDirection) {
+        case 1:
+            return StepForward() ? ScanTick::Step : ScanTick::Stop;
+        case 2:
+            return StepBackward() ? ScanTick::Step : ScanTick::Stop;
+        default:
+            return ScanTick::Idle;
+    }
+}
+
+}  // namespace dusk

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace dusk {
+
+// Next: moves FilePosition on by one when an entry follows; false, with
+// nothing changed, at the end of the list or with an empty list. From
+// position 0 (the image is not in the list) it moves to entry 1.
+bool StepForward();
+// Previous: moves FilePosition back by one when it is 2 or more.
+bool StepBackward();
+
+// The path of list entry FilePosition: DirectoryPath followed by the name.
+std::string ListEntryPath();
+
+enum class ScanTick {
+    Idle,  // no direction set: nothing to do
+    Step,  // FilePosition moved: show the entry
+    Stop,  // no entry left in the scan's direction: the scan ends
+};
+
+// The position part of one scan tick, by ScanDirection (1 forward, 2 backward).
+ScanTick AdvanceScan();
+
+}  // namespace dusk

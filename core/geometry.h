@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace dusk {
+
+struct GeometryEntry {
+    std::int32_t fileLength;
+    std::int32_t width;
+    std::int32_t height;
+};
+
+// The known file lengths and the raster each stands for. Every other length
+// is shown at the default 1052 x 660.
+std::span<const GeometryEntry> GeometryTable();
+
+// Fixes the geometry from FileLength, fills HeaderSizes, resets the stretch
+// parameters, copies the whole RawImage into OriginalImage and sets
+// DespeckleWidth.
+void DeriveGeometry();
+
+}  // namespace dusk

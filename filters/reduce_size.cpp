@@ -1,0 +1,67 @@
+// With OptMinimizeQuarter (or else OptMinimizeHalf) on: the whole RawImage
+// becomes grey 160 and a 4x4 (or 2x2) box-averaged copy of the W x H raster is
+// drawn at a fixed place around column 400. Destinations outside the raster
+// are skipped, so nothing is written outside it for any geometry.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "core/image_state.h"
+#include "filters/filters.h"
+
+namespace dusk {
+
+namespace {
+
+constexpr std::uint8_t kBackground = 160;
+constexpr long kAnchorColumn = 400;
+constexpr long kRowOffset = 69;
+
+// Averages factor x factor blocks of `source` into the raster, output row y
+// landing on raster row y + firstRow and output column x on x + firstColumn.
+void DrawReduced(const std::uint8_t* source, std::uint8_t* raw, long w, long h, long factor, long firstRow,
+                 long firstColumn) {
+    const long outHeight = h / factor;
+    const long outWidth = w / factor;
+    const long divisor = factor * factor;
+    for (long y = 0; y < outHeight; ++y) {
+        const long row = y + firstRow;
+        if (row < 0 || row >= h) continue;
+        for (long x = 0; x < outWidth; ++x) {
+            const long column = x + firstColumn;
+            if (column < 0 || column >= w) continue;
+            long sum = 0;
+            for (long r = factor * y; r < factor * y + factor; ++r) {
+                const std::uint8_t* src = source + r * w + factor * x;
+                for (long c = 0; c < factor; ++c) sum += src[c];
+            }
+            raw[row * w + column] = static_cast<std::uint8_t>(sum / divisor);
+        }
+    }
+}
+
+}  // namespace
+
+void ReduceSize() {
+    ImageState& s = State();
+    const bool quarter = IsOn(s.ActiveOptions[OptMinimizeQuarter]);
+    const bool half = IsOn(s.ActiveOptions[OptMinimizeHalf]);
+    if (!quarter && !half) return;
+
+    const long w = s.ImageWidth;
+    const long h = s.ImageHeight;
+    std::uint8_t* raw = s.RawImage.get();
+    ByteBuffer scratch(static_cast<std::uint8_t*>(std::malloc(kRawImageSize)));
+    if (!scratch) throw std::bad_alloc();
+    std::memcpy(scratch.get(), raw, kRawImageSize);
+    std::memset(raw, kBackground, kRawImageSize);
+    if (w <= 0 || h <= 0 || w * h > kRawImageSize) return;
+
+    if (quarter) {
+        DrawReduced(scratch.get(), raw, w, h, 4, 2 * (h / 4) + h / 8 - kRowOffset, kAnchorColumn - (w / 4) / 2);
+    } else {
+        DrawReduced(scratch.get(), raw, w, h, 2, h / 2 - kRowOffset, kAnchorColumn - (w / 2) / 2);
+    }
+}
+
+}  // namespace dusk
