@@ -1,0 +1,489 @@
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/image_state.h"
+#include "temp_dir.h"
+#include "tools/export.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kW = 1052;
+constexpr int kH = 660;
+
+Bytes ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string AsText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// A raster of `length` bytes whose sample at (row, column) of a `width`-wide
+// layout is f(row, column).
+std::string Raster(std::size_t length, int width, const std::function<int(int, int)>& f) {
+    std::string bytes(length, '\0');
+    for (std::size_t k = 0; k < length; ++k) {
+        bytes[k] = static_cast<char>(f(static_cast<int>(k / width), static_cast<int>(k % width)));
+    }
+    return bytes;
+}
+
+// Distinct rows and columns, never zero: every row is non-blank.
+int Pattern(int r, int c) { return 1 + (r * 7 + c * 3) % 250; }
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome Export(const std::vector<std::string>& args, bool progress = false) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = dusk::ExportCommand(args, out, err, progress);
+    return {status, out.str(), err.str()};
+}
+
+// Pixel (x, y) of the picture as shown, y = 0 at the top, from a bottom-up
+// 24-bit bitmap file of grey pixels.
+int Shown(const Bytes& bmp, int width, int height, int x, int y) {
+    const std::size_t storedRow = static_cast<std::size_t>(height - 1 - y);
+    const std::size_t at = 54 + 3 * (storedRow * width + x);
+    EXPECT_EQ(bmp[at], bmp[at + 1]);
+    EXPECT_EQ(bmp[at], bmp[at + 2]);
+    return bmp[at];
+}
+
+std::uint32_t Le(const Bytes& b, std::size_t at, int n) {
+    std::uint32_t v = 0;
+    for (int i = n - 1; i >= 0; --i) v = (v << 8) | b[at + i];
+    return v;
+}
+
+// The expected file for a W x H picture whose shown pixel (x, y) is pixel(x, y).
+Bytes ReferenceBitmap(int width, int height, const std::function<int(int, int)>& pixel) {
+    const std::uint32_t data = 3u * width * height;
+    Bytes b(54 + data, 0);
+    auto put = [&](std::size_t at, std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put(2, 54 + data, 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, width, 4);
+    put(22, height, 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    put(34, data, 4);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = 54 + 3 * (static_cast<std::size_t>(height - 1 - y) * width + x);
+            b[at] = b[at + 1] = b[at + 2] = static_cast<std::uint8_t>(pixel(x, y));
+        }
+    }
+    return b;
+}
+
+class ExportTest : public ::testing::Test {
+protected:
+    void SetUp() override { dusk::ResetState(); }
+    std::string Path(const std::string& name) const { return (dir.path() / name).string(); }
+    std::string Image(const std::string& name, std::size_t length = kW * kH) const {
+        return dir.write(name, Raster(length, kW, Pattern)).string();
+    }
+    TempDir dir;
+};
+
+// ---------------------------------------------------------------- parsing
+
+struct GoodLine {
+    std::vector<std::string> args;
+    std::vector<int> slotsOn;
+    std::int32_t contrast, brightness, shading;
+    bool original;
+    std::vector<std::string> inputs;
+    std::string output;
+};
+
+TEST(ExportParse, GoodCommandLines) {
+    const GoodLine cases[] = {
+        {{"a.img", "-o", "a.bmp"}, {}, 0, 0, 0, false, {"a.img"}, "a.bmp"},
+        {{"-o", "out", "a.img", "b.IMG"}, {}, 0, 0, 0, false, {"a.img", "b.IMG"}, "out"},
+        {{"--stretch", "x", "-o", "y"}, {0}, 0, 0, 0, false, {"x"}, "y"},
+        {{"--despeckle", "x", "-o", "y"}, {1}, 0, 0, 0, false, {"x"}, "y"},
+        {{"--flip-vertically", "x", "-o", "y"}, {2}, 0, 0, 0, false, {"x"}, "y"},
+        {{"--rotate", "x", "-o", "y"}, {3}, 0, 0, 0, false, {"x"}, "y"},
+        {{"--invert", "x", "-o", "y"}, {4}, 0, 0, 0, false, {"x"}, "y"},
+        {{"--minimize-half", "x", "-o", "y"}, {5}, 0, 0, 0, false, {"x"}, "y"},
+        {{"--minimize-quarter", "x", "-o", "y"}, {6}, 0, 0, 0, false, {"x"}, "y"},
+        {{"--missing-lines", "x", "-o", "y"}, {8}, 0, 0, 0, false, {"x"}, "y"},
+        {{"--rotate", "x", "--despeckle", "-o", "y", "--rotate"}, {1, 3}, 0, 0, 0, false, {"x"}, "y"},
+        {{"--brightness", "-20", "x", "-o", "y"}, {}, 0, -20, 0, false, {"x"}, "y"},
+        {{"--contrast", "+3", "--shading=-7", "x", "-o", "y"}, {}, 3, 0, -7, false, {"x"}, "y"},
+        {{"--contrast=-5", "--brightness=2147483647", "x", "-oy"}, {}, -5, 2147483647, 0, false, {"x"}, "y"},
+        {{"--original", "--quiet", "x", "-o", "y"}, {}, 0, 0, 0, true, {"x"}, "y"},
+        {{"-o", "y", "--", "--rotate", "-", "-o"}, {}, 0, 0, 0, false, {"--rotate", "-", "-o"}, "y"},
+    };
+    for (const GoodLine& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const auto parsed = dusk::ParseExportCommandLine(c.args);
+        ASSERT_EQ(parsed.outcome, dusk::ParseOutcome::Run) << parsed.message;
+        for (int slot = 0; slot < dusk::kOptionCount; ++slot) {
+            const bool on = std::find(c.slotsOn.begin(), c.slotsOn.end(), slot) != c.slotsOn.end();
+            EXPECT_EQ(parsed.settings.options[slot], on ? 1 : 0) << "slot " << slot;
+        }
+        EXPECT_EQ(parsed.settings.contrast, c.contrast);
+        EXPECT_EQ(parsed.settings.brightness, c.brightness);
+        EXPECT_EQ(parsed.settings.shading, c.shading);
+        EXPECT_EQ(parsed.settings.original, c.original);
+        EXPECT_EQ(parsed.settings.inputs, c.inputs);
+        EXPECT_EQ(parsed.settings.output, c.output);
+    }
+}
+
+TEST(ExportParse, BadCommandLinesAreUsageErrors) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"a.img"},
+        {"-o", "out"},
+        {"a.img", "-o"},
+        {"a.img", "-o", ""},
+        {"a.img", "-o", "x", "-o", "y"},
+        {"--bogus", "a.img", "-o", "x"},
+        {"-x", "a.img", "-o", "x"},
+        {"--despeckles", "a.img", "-o", "x"},
+        {"--contrast", "abc", "a.img", "-o", "x"},
+        {"--contrast", "1.5", "a.img", "-o", "x"},
+        {"--contrast", "", "a.img", "-o", "x"},
+        {"--contrast=", "a.img", "-o", "x"},
+        {"--contrast", "+-3", "a.img", "-o", "x"},
+        {"--brightness", "2147483648", "a.img", "-o", "x"},
+        {"--shading", "7x", "a.img", "-o", "x"},
+        {"a.img", "-o", "x", "--brightness"},
+        {"--original", "--despeckle", "a.img", "-o", "x"},
+        {"--original", "--brightness", "0", "a.img", "-o", "x"},
+    };
+    for (const auto& args : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        EXPECT_EQ(dusk::ParseExportCommandLine(args).outcome, dusk::ParseOutcome::UsageError);
+        const Outcome run = Export(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("usage: duskmapper-export"), std::string::npos);
+        EXPECT_TRUE(run.out.empty());
+    }
+}
+
+TEST(ExportParse, HelpAndVersion) {
+    Outcome run = Export({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("usage: duskmapper-export [OPTIONS] IMAGE... -o OUTPUT\n", 0), 0u);
+    run = Export({"a.img", "--version", "-o", "x"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "duskmapper-export " DUSK_TEST_VERSION "\n");
+}
+
+TEST(ExportNames, BitmapNameReplacesTheExtension) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"V05.img", "V05.bmp"}, {"V0512.IMG", "V0512.bmp"}, {"V05", "V05.bmp"},
+        {"a.b.img", "a.b.bmp"}, {".img", ".img.bmp"},       {"x.", "x.bmp"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(dusk::BitmapNameFor(in), out) << in;
+}
+
+// ---------------------------------------------------------------- rendering
+
+TEST_F(ExportTest, DefaultRenderIsTheFileUprightAndExactlyTheBitmap) {
+    const std::string image = Image("V0501.img");
+    const Outcome run = Export({image, "-o", Path("out.bmp")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.err.empty());
+    const Bytes bmp = ReadAll(Path("out.bmp"));
+    // The file's first row is the top line of the picture.
+    EXPECT_EQ(bmp, ReferenceBitmap(kW, kH, [](int x, int y) { return Pattern(y, x); }));
+    EXPECT_EQ(bmp.size(), 2083014u);
+}
+
+TEST_F(ExportTest, OrientationOptions) {
+    const std::string image = Image("V0501.img");
+    struct Case {
+        std::vector<std::string> options;
+        std::function<int(int, int)> shown;  // (x, y) -> file sample
+    };
+    const Case cases[] = {
+        {{"--flip-vertically"}, [](int x, int y) { return Pattern(kH - 1 - y, x); }},
+        {{"--original"}, [](int x, int y) { return Pattern(kH - 1 - y, x); }},
+        {{"--rotate"}, [](int x, int y) { return Pattern(kH - 1 - y, kW - 1 - x); }},
+        {{"--rotate", "--flip-vertically"}, [](int x, int y) { return Pattern(y, kW - 1 - x); }},
+        {{"--invert"}, [](int x, int y) { return 255 - Pattern(y, x); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.options));
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), {image, "-o", Path("out.bmp")});
+        ASSERT_EQ(Export(args).status, 0);
+        EXPECT_EQ(ReadAll(Path("out.bmp")), ReferenceBitmap(kW, kH, c.shown));
+    }
+}
+
+TEST_F(ExportTest, ToneLevelsAreAppliedAndFloored) {
+    const std::string image = dir.write("V0501.img", std::string(kW * kH, '\x64')).string();  // 100
+    struct Case {
+        std::vector<std::string> options;
+        int shown;
+    };
+    const Case cases[] = {
+        {{"--brightness", "-20"}, 80},
+        {{"--brightness", "+200"}, 255},
+        {{"--contrast", "1"}, 200},
+        {{"--contrast", "-1"}, 50},
+        {{"--contrast", "-9"}, 50},  // below the floor counts as -1
+        {{"--contrast", "-1", "--brightness", "-60"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.options));
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), {image, "-o", Path("out.bmp")});
+        ASSERT_EQ(Export(args).status, 0);
+        const Bytes bmp = ReadAll(Path("out.bmp"));
+        EXPECT_EQ(Shown(bmp, kW, kH, 0, 0), c.shown);
+        EXPECT_EQ(Shown(bmp, kW, kH, kW - 1, kH - 1), c.shown);
+    }
+}
+
+TEST_F(ExportTest, GeometryFollowsTheFileLength) {
+    struct Case {
+        std::size_t length;
+        int width, height;
+    };
+    const Case cases[] = {
+        {1160320, 1036, 1120}, {883452, 996, 888}, {883456, 996, 932}, {700000, 1052, 660}, {0, 1052, 660},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        const std::string image = dir.write("V0502.img", std::string(c.length, '\x50')).string();
+        ASSERT_EQ(Export({image, "-o", Path("out.bmp")}).status, 0);
+        const Bytes bmp = ReadAll(Path("out.bmp"));
+        ASSERT_EQ(bmp.size(), 54u + 3u * c.width * c.height);
+        EXPECT_EQ(Le(bmp, 18, 4), static_cast<std::uint32_t>(c.width));
+        EXPECT_EQ(Le(bmp, 22, 4), static_cast<std::uint32_t>(c.height));
+        // Top-left shows the file's first sample (zero fill for an empty file).
+        EXPECT_EQ(Shown(bmp, c.width, c.height, 0, 0), c.length == 0 ? 0 : 0x50);
+    }
+}
+
+TEST_F(ExportTest, FileNameChoosesTheBlankLineTest) {
+    // Row 5 is blank over its first 140 samples only. Names beginning with
+    // "ED" (any case) test just that stretch, so only they repair the row.
+    const std::string bytes = Raster(kW * kH, kW, [](int r, int c) { return r == 5 && c < 140 ? 0 : 100; });
+    for (const auto& [name, repaired] : {std::pair{"eD0101.img", true}, std::pair{"V0101.img", false}}) {
+        SCOPED_TRACE(name);
+        const std::string image = dir.write(name, bytes).string();
+        ASSERT_EQ(Export({"--missing-lines", image, "-o", Path("out.bmp")}).status, 0);
+        EXPECT_EQ(Shown(ReadAll(Path("out.bmp")), kW, kH, 50, 5), repaired ? 100 : 0);
+    }
+}
+
+// Isolated extremes: samples more than 40 above or below all eight neighbours.
+int CountImpulses(const Bytes& bmp, int width, int height) {
+    int count = 0;
+    for (int y = 1; y + 1 < height; ++y) {
+        for (int x = 1; x + 1 < width; ++x) {
+            const int v = bmp[54 + 3 * (static_cast<std::size_t>(y) * width + x)];
+            int lo = 255;
+            int hi = 0;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    if (dx == 0 && dy == 0) continue;
+                    const int n = bmp[54 + 3 * (static_cast<std::size_t>(y + dy) * width + x + dx)];
+                    lo = std::min(lo, n);
+                    hi = std::max(hi, n);
+                }
+            }
+            if (v > hi + 40 || v + 40 < lo) ++count;
+        }
+    }
+    return count;
+}
+
+TEST_F(ExportTest, DespeckleRemovesImpulsesOfAGeneratedSample) {
+    const std::string samples = Path("samples");
+    ASSERT_EQ(std::system(("\"" DUSK_SAMPLES_TOOL "\" \"" + samples + "\"").c_str()), 0);
+    const std::string image = samples + "/V0501.img";
+    ASSERT_EQ(Export({image, "-o", Path("plain.bmp")}).status, 0);
+    ASSERT_EQ(Export({"--despeckle", image, "-o", Path("clean.bmp")}).status, 0);
+    const int before = CountImpulses(ReadAll(Path("plain.bmp")), kW, kH);
+    const int after = CountImpulses(ReadAll(Path("clean.bmp")), kW, kH);
+    EXPECT_GT(before, 300);
+    EXPECT_LT(after * 10, before);
+}
+
+// ---------------------------------------------------------------- batches
+
+TEST_F(ExportTest, BatchNamesEachOutputAfterItsInput) {
+    const std::string a = Image("V0501.img");
+    const std::string b = Image("V0502.IMG", 1160320);
+    const std::string c = Image("notes", 1000);
+    const std::string folder = Path("out/deeper");  // created, parents too
+    const Outcome run = Export({a, b, c, "-o", folder});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadAll(folder + "/V0501.bmp").size(), 2083014u);
+    EXPECT_EQ(ReadAll(folder + "/V0502.bmp").size(), 3481014u);
+    EXPECT_EQ(ReadAll(folder + "/notes.bmp").size(), 2083014u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+}
+
+TEST_F(ExportTest, SameOutputNameTwiceIsAnErrorForTheSecond) {
+    const std::string lower = dir.write("V05.img", std::string(kW * kH, '\x10')).string();
+    const std::string upper = dir.write("V05.IMG", std::string(kW * kH, '\x20')).string();
+    const std::string other = Image("V06.img");
+    const Outcome run = Export({lower, upper, other, "-o", Path("out")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(upper), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+    EXPECT_EQ(Shown(ReadAll(Path("out/V05.bmp")), kW, kH, 0, 0), 0x10);
+    EXPECT_TRUE(fs::exists(Path("out/V06.bmp")));
+}
+
+TEST_F(ExportTest, UnreadableInputsAreReportedAndTheOthersConverted) {
+    const std::string good = Image("V0501.img");
+    const std::string missing = Path("V0502.img");
+    const std::string folder = Path("V0503.img");
+    const std::string fifo = Path("V0504.img");
+    fs::create_directory(folder);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // no writer: reading it must not wait
+    const Outcome run = Export({missing, folder, fifo, good, "-o", Path("out")});
+    EXPECT_EQ(run.status, 1);
+    std::istringstream lines(run.err);
+    std::vector<std::string> messages;
+    for (std::string line; std::getline(lines, line);) messages.push_back(line);
+    ASSERT_EQ(messages.size(), 3u) << run.err;
+    EXPECT_EQ(messages[0], "duskmapper-export: " + missing + ": No such file or directory");
+    EXPECT_EQ(messages[1], "duskmapper-export: " + folder + ": Is a directory");
+    EXPECT_EQ(messages[2].rfind("duskmapper-export: " + fifo + ": ", 0), 0u);
+    EXPECT_TRUE(fs::exists(Path("out/V0501.bmp")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(Path("out")), fs::directory_iterator()), 1);
+
+    // A single unreadable input writes nothing.
+    const Outcome single = Export({missing, "-o", Path("single.bmp")});
+    EXPECT_EQ(single.status, 1);
+    EXPECT_FALSE(fs::exists(Path("single.bmp")));
+}
+
+TEST_F(ExportTest, OutputFolderThatIsAFileFailsTheBatch) {
+    dir.write("out", "not a folder");
+    const Outcome run = Export({Image("V0501.img"), Image("V0502.img"), "-o", Path("out")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(Path("out")), std::string::npos);
+    EXPECT_EQ(AsText(ReadAll(Path("out"))), "not a folder");
+}
+
+// ---------------------------------------------------------------- writing
+
+// Entries of the test folder whose names mark them as temporary files.
+int TemporaryFiles(const fs::path& folder) {
+    int n = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.path().extension() == ".tmp") ++n;
+    }
+    return n;
+}
+
+TEST_F(ExportTest, FailedWritesLeaveNoTraceAndKeepTheOldOutput) {
+    const std::string image = Image("V0501.img");
+
+    // The output's parent is a regular file.
+    dir.write("plain", "x");
+    Outcome run = Export({image, "-o", Path("plain/out.bmp")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "duskmapper-export: cannot write " + Path("plain/out.bmp") + ": Not a directory\n");
+
+    // A folder stands where the output should go.
+    fs::create_directory(Path("taken.bmp"));
+    dir.write("taken.bmp/keep", "kept");
+    run = Export({image, "-o", Path("taken.bmp")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot write " + Path("taken.bmp")), std::string::npos);
+    EXPECT_EQ(AsText(ReadAll(Path("taken.bmp/keep"))), "kept");
+
+    // A FIFO (or a device) stands where the output should go: it stays.
+    ASSERT_EQ(::mkfifo(Path("pipe.bmp").c_str(), 0600), 0);
+    run = Export({image, "-o", Path("pipe.bmp")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "duskmapper-export: cannot write " + Path("pipe.bmp") + ": not a regular file\n");
+    EXPECT_TRUE(fs::is_fifo(Path("pipe.bmp")));
+
+    // The input itself as the output.
+    run = Export({image, "-o", image});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadAll(image).size(), static_cast<std::size_t>(kW * kH));
+
+    EXPECT_EQ(TemporaryFiles(dir.path()), 0);
+}
+
+TEST_F(ExportTest, SymbolicLinkOutputReplacesTheFileItNames) {
+    fs::create_directory(Path("real"));
+    const std::string target = dir.write("real/picture.bmp", "old").string();
+    fs::create_symlink(target, Path("link.bmp"));
+    ASSERT_EQ(Export({Image("V0501.img"), "-o", Path("link.bmp")}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(Path("link.bmp")));
+    EXPECT_EQ(ReadAll(target).size(), 2083014u);
+    EXPECT_EQ(TemporaryFiles(dir.path()), 0);
+}
+
+TEST_F(ExportTest, WriteCutShortKeepsTheExistingFile) {
+    const std::string target = dir.write("old.bmp", "old content").string();
+    std::string error;
+    // Let the file system refuse to grow any file beyond 4096 bytes.
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = dusk::WriteFileReplacing(target, Bytes(100000, 7), error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previous);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, "File too large");
+    EXPECT_EQ(AsText(ReadAll(target)), "old content");
+    EXPECT_EQ(TemporaryFiles(dir.path()), 0);
+
+    // Without the limit the same call replaces the file whole.
+    ASSERT_TRUE(dusk::WriteFileReplacing(target, Bytes(100000, 7), error)) << error;
+    EXPECT_EQ(ReadAll(target), Bytes(100000, 7));
+    EXPECT_EQ(TemporaryFiles(dir.path()), 0);
+}
+
+TEST_F(ExportTest, ProgressOnlyWhenAskedAndNotQuiet) {
+    const std::string a = Image("V0501.img");
+    const std::string b = Image("V0502.img");
+    Outcome run = Export({a, b, "-o", Path("out")}, true);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("1/2 " + a), std::string::npos);
+    EXPECT_NE(run.err.find("2/2 " + b), std::string::npos);
+    run = Export({"--quiet", a, b, "-o", Path("out")}, true);
+    EXPECT_TRUE(run.err.empty());
+    run = Export({a, b, "-o", Path("out")}, false);
+    EXPECT_TRUE(run.err.empty());
+}
+
+}  // namespace
