@@ -1,0 +1,675 @@
+// The desktop program on Qt's offscreen platform: the shell states of every
+// command, Open through an injected chooser, the close reset, the option and
+// tone commands checked against pictures computed here from the file's bytes.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QPointer>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include "app/child.h"
+#include "app/main_form.h"
+#include "core/image_state.h"
+#include "temp_dir.h"
+
+using dusk::State;
+using dusk::app::TChild;
+using dusk::app::TMainForm;
+
+namespace {
+
+constexpr int kWidth = 1052;
+constexpr int kHeight = 660;
+constexpr int kLength = kWidth * kHeight;  // 694,320 bytes: a known geometry
+constexpr int kImpulseX = 500;
+constexpr int kImpulseY = 300;
+
+// A gentle ramp (40 to 146, never the grey 160 of a reduced picture, never a
+// blank line) with one bright impulse that despeckling removes.
+std::vector<std::uint8_t> TestSamples() {
+    std::vector<std::uint8_t> raw(kLength);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) raw[y * kWidth + x] = static_cast<std::uint8_t>(40 + x / 16 + y / 16);
+    }
+    raw[kImpulseY * kWidth + kImpulseX] = 250;
+    return raw;
+}
+
+// Commands usable only while an image is shown; Open only while none is.
+const std::set<QString> kImageCommands{
+    "Next1",        "Previous1",    "SaveAs1",      "Print1",       "PrintSetup1",  "ScanForward1",
+    "ScanBackward1", "ScanStop1",   "FileSaveBtn",  "ToolButton17", "FileTylAutBtn", "FileTylBtn",
+    "FileStopBtn",  "FileForBtn",   "FileForAutoBtn", "ToolButton9", "ToolButton10", "ToolButton33",
+    "ToolButton12", "ToolButton13", "ToolButton18", "ToolButton27", "ToolButton28", "ToolButton20",
+    "ToolButton21", "ToolButton19", "ToolButton30", "ToolButton32", "ToolButton29", "ShadingDown1",
+    "ShadingUp1",
+};
+const std::set<QString> kOpenCommands{"Open1", "FileOpenBtn"};
+const QStringList kOptionButtons{"ToolButton10", "ToolButton12", "ToolButton13", "ToolButton18",
+                                 "ToolButton19", "ToolButton30", "ToolButton32", "ToolButton33"};
+
+QStringList Names(const QList<QAction*>& actions, const QToolBar* row = nullptr) {
+    QStringList names;
+    for (QAction* action : actions) {
+        QWidget* widget = row != nullptr ? row->widgetForAction(action) : nullptr;
+        names << (widget != nullptr && !action->isSeparator() ? widget->objectName() : action->objectName());
+    }
+    return names;
+}
+
+}  // namespace
+
+class AppTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startUpState();
+    void menuItems_data();
+    void menuItems();
+    void toolBarRows();
+    void toolButtonHints_data();
+    void toolButtonHints();
+    void dialogsExistHidden();
+
+    void openShowsImage();
+    void cancelledOpenChangesNothing();
+    void closeResetsAndReopens();
+    void optionMenuSetsNextLoad();
+    void originalImageUpsideDownThenUpright();
+    void contrastFloorsAtMinusOne();
+    void brightnessSaturates_data();
+    void brightnessSaturates();
+    void minimizeBothShowsQuarter();
+    void shadingKeys();
+    void toolbarToggle();
+    void unreadableFile_data();
+    void unreadableFile();
+    void handlerFailureShowsCriticalBox();
+    void commandLineKeepsFileSystemBytes();
+    void openDialogStartsAtLastImage();
+
+private:
+    QAction* Action(const QString& name) const { return form_->findChild<QAction*>(name); }
+    void Trigger(const QString& name, int times = 1) {
+        QAction* action = Action(name);
+        QVERIFY2(action != nullptr, qPrintable(name));
+        for (int i = 0; i < times; ++i) action->trigger();
+    }
+    QString WriteImage(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+        const auto path = dir_->write(name, std::string(bytes.begin(), bytes.end()));
+        return QFile::decodeName(QByteArray::fromStdString(path.string()));
+    }
+    void OpenPath(const QString& path) {
+        form_->SetImageChooser([path] { return path; });
+        Trigger("Open1");
+    }
+    QString OpenTestImage() {
+        const QString path = WriteImage("V0501.img", samples_);
+        OpenPath(path);
+        return path;
+    }
+    // The picture as the image window shows it.
+    QImage Shown() const {
+        if (form_->CurrentChild() == nullptr) return {};
+        auto* image = form_->CurrentChild()->findChild<QLabel*>("Image");
+        if (image == nullptr) return {};
+        return image->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    // Compares the shown picture with expected(x, y) grey levels.
+    void ExpectPicture(const std::function<int(int, int)>& expected) const {
+        const QImage shown = Shown();
+        QCOMPARE(shown.size(), QSize(kWidth, kHeight));
+        for (int y = 0; y < kHeight; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
+            for (int x = 0; x < kWidth; ++x) {
+                const int want = expected(x, y);
+                if (qRed(line[x]) != want || qGreen(line[x]) != want || qBlue(line[x]) != want) {
+                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(qRed(line[x]))
+                                         .arg(want)));
+                }
+            }
+        }
+    }
+    int Raw(int x, int y) const { return samples_[y * kWidth + x]; }
+    void ExpectShellState(bool imageShown) const {
+        for (QAction* action : form_->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
+            const QString name = action->objectName();
+            if (name.isEmpty() || action->isSeparator()) continue;
+            bool expected = true;
+            if (kImageCommands.count(name) != 0) expected = imageShown;
+            if (kOpenCommands.count(name) != 0) expected = !imageShown;
+            QVERIFY2(action->isEnabled() == expected, qPrintable(name));
+        }
+    }
+
+    std::unique_ptr<TempDir> dir_;
+    TMainForm* form_ = nullptr;
+    std::vector<std::uint8_t> samples_ = TestSamples();
+};
+
+void AppTest::init() {
+    dusk::ResetState();
+    dir_ = std::make_unique<TempDir>();
+    form_ = new TMainForm;
+    form_->SetImageChooser([] { return QString(); });
+    form_->showMaximized();
+    QVERIFY(QTest::qWaitForWindowExposed(form_));
+}
+
+void AppTest::cleanup() {
+    delete form_;
+    form_ = nullptr;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    dir_.reset();
+}
+
+// ---------------------------------------------------------------------------
+// Start-up.
+
+void AppTest::startUpState() {
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Dazove 15 & 16 ZI-RO Zozid Erovadu "));
+    QVERIFY(form_->isMaximized());
+    ExpectShellState(false);
+
+    auto* counter = form_->findChild<QLineEdit*>("Memo1");
+    QVERIFY(counter != nullptr);
+    QCOMPARE(counter->text(), QStringLiteral("0/0"));
+    QVERIFY(counter->alignment() & Qt::AlignRight);
+    QCOMPARE(counter->size(), QSize(89, 22));
+
+    auto* timer = form_->findChild<QTimer*>("Timer1");
+    QVERIFY(timer != nullptr);
+    QVERIFY(!timer->isActive());
+    QCOMPARE(timer->interval(), 2000);
+
+    QCOMPARE(State().ScanPause, 0);
+    for (const char* pause : {"N2seconds1", "N3seconds1", "N4seconds1", "N5seconds1"}) {
+        QVERIFY(!Action(pause)->isChecked());
+    }
+    QVERIFY(Action("Toolbar1")->isChecked());
+    for (const QString& button : kOptionButtons) QVERIFY(!Action(button)->isChecked());
+    QVERIFY(form_->CurrentChild() == nullptr);
+
+    QCOMPARE(Action("Open1")->shortcut(), QKeySequence(QKeySequence::Open));
+    QCOMPARE(Action("Open1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(Action("Exit1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QCOMPARE(Action("ShadingDown1")->shortcut(), QKeySequence(Qt::Key_BracketLeft));
+    QCOMPARE(Action("ShadingUp1")->shortcut(), QKeySequence(Qt::Key_BracketRight));
+}
+
+void AppTest::menuItems_data() {
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("menuCaption");
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<bool>("checkable");
+
+    QTest::newRow("File") << "File1" << "&File"
+                          << QStringList{"Open1", "Next1", "Previous1", "SaveAs1", "N2", "ScanForward1",
+                                         "ScanBackward1", "ScanStop1", "N3", "Print1", "PrintSetup1", "N1", "Exit1"}
+                          << QStringList{"&Open...", "&Next ", "Pr&evious", "Save &As...", "", "Scan Forward",
+                                         "Scan Backward", "Scan Stop", "", "&Print...", "P&rint Setup...", "", "E&xit"}
+                          << false;
+    QTest::newRow("Options") << "Options1" << "&Options"
+                             << QStringList{"Atostretch1", "Despeckleon1", "FlipVertically1", "Invert1", "Minimize1",
+                                            "Minimize141", "Rotate1"}
+                             << QStringList{"&Stretch", "&Despeckle ", "&Flip Vertically", "&Invert", "&Minimize 1/2",
+                                            "Minimize 1/4", "&Rotate"}
+                             << true;
+    QTest::newRow("View") << "View1" << "View" << QStringList{"Toolbar1"} << QStringList{"Toolbar"} << true;
+    QTest::newRow("Scan-pause") << "Scan1" << "Scan-pause"
+                                << QStringList{"N2seconds1", "N3seconds1", "N4seconds1", "N5seconds1"}
+                                << QStringList{"2 seconds", "3 seconds", "4 seconds", "5 seconds"} << true;
+    QTest::newRow("About") << "Help1" << "&About" << QStringList{"About1"} << QStringList{"&About..."} << false;
+}
+
+void AppTest::menuItems() {
+    QFETCH(QString, menu);
+    QFETCH(QString, menuCaption);
+    QFETCH(QStringList, items);
+    QFETCH(QStringList, captions);
+    QFETCH(bool, checkable);
+
+    auto* found = form_->findChild<QMenu*>(menu);
+    QVERIFY(found != nullptr);
+    QCOMPARE(found->title(), menuCaption);
+    QVERIFY(form_->menuBar()->actions().contains(found->menuAction()));
+    QCOMPARE(Names(found->actions()), items);
+    for (int i = 0; i < items.size(); ++i) {
+        QAction* action = found->actions().at(i);
+        QCOMPARE(action->isSeparator(), captions.at(i).isEmpty());
+        if (action->isSeparator()) continue;
+        QCOMPARE(action->text(), captions.at(i));
+        QCOMPARE(action->isCheckable(), checkable);
+    }
+}
+
+void AppTest::toolBarRows() {
+    auto* row1 = form_->findChild<QToolBar*>("MojToolBarRow1");
+    auto* row2 = form_->findChild<QToolBar*>("MojToolBarRow2");
+    QVERIFY(row1 != nullptr && row2 != nullptr);
+    const QStringList expected1{"FileOpenBtn",  "FileSaveBtn",    "ToolButton17", "ToolButton8",  "ToolButton16",
+                                "ToolButton3",  "FileTylAutBtn",  "FileTylBtn",   "FileStopBtn",  "FileForBtn",
+                                "FileForAutoBtn", "ToolButton4",  "ToolButton15", "ToolButton7",  "ToolButton9",
+                                "ToolButton10", "ToolButton33",   "ToolButton12", "ToolButton13", "ToolButton18",
+                                "ToolButton14", "ToolButton2",    "ToolButton1"};
+    const QStringList expected2{"ToolButton27", "ToolButton28", "ToolButton20", "ToolButton21", "ToolButton25",
+                                "ToolButton22", "ToolButton31", "ToolButton19", "ToolButton30", "ToolButton32",
+                                "ToolButton24", "ToolButton26", "ToolButton23", "ToolButton29", "HelpAboutBtn",
+                                "ToolButton5",  "ToolButton6",  "ToolButton11", "Memo1"};
+    QCOMPARE(Names(row1->actions(), row1), expected1);
+    QCOMPARE(Names(row2->actions(), row2), expected2);
+    // Both rows sit in MojToolBar, one above the other.
+    auto* toolBar = form_->findChild<QWidget*>("MojToolBar");
+    QVERIFY(toolBar != nullptr && toolBar->isAncestorOf(row1) && toolBar->isAncestorOf(row2));
+    QVERIFY(row1->geometry().bottom() < row2->geometry().top());
+}
+
+void AppTest::toolButtonHints_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<bool>("pressable");
+    const struct {
+        const char* name;
+        const char* hint;
+        bool pressable;
+    } rows[] = {
+        {"FileOpenBtn", "Open", false},
+        {"FileSaveBtn", "Save as BMP", false},
+        {"ToolButton17", "Print", false},
+        {"FileTylAutBtn", "Scan Backword", true},
+        {"FileTylBtn", "Previous", false},
+        {"FileStopBtn", "Scan Stop", false},
+        {"FileForBtn", "Next", false},
+        {"FileForAutoBtn", "Scan Forword", true},
+        {"ToolButton9", "Original Image", false},
+        {"ToolButton10", "Flip Vertically", true},
+        {"ToolButton33", "Rotate", true},
+        {"ToolButton12", "Despeckle", true},
+        {"ToolButton13", "Stretch", true},
+        {"ToolButton18", "Missing lines", true},
+        {"ToolButton27", "Contrast Down", false},
+        {"ToolButton28", "Contrast Up", false},
+        {"ToolButton20", "Brightness Down", false},
+        {"ToolButton21", "Brightness Up", false},
+        {"ToolButton19", "Invert Display", true},
+        {"ToolButton30", "Minimize", true},
+        {"ToolButton32", "Minimize - 25 % original size", true},
+        {"ToolButton29", "Image Info", false},
+        {"HelpAboutBtn", "About", false},
+    };
+    for (const auto& row : rows) QTest::newRow(row.name) << row.name << row.hint << row.pressable;
+}
+
+void AppTest::toolButtonHints() {
+    QFETCH(QString, button);
+    QFETCH(QString, hint);
+    QFETCH(bool, pressable);
+    auto* widget = form_->findChild<QToolButton*>(button);
+    QVERIFY(widget != nullptr);
+    QCOMPARE(widget->toolTip(), hint);
+    QCOMPARE(widget->isCheckable(), pressable);
+    // A drawn glyph, at the tool bar's size and at twice that.
+    const QIcon icon = widget->icon();
+    QVERIFY(!icon.pixmap(widget->iconSize(), 1.0).isNull());
+    QCOMPARE(icon.pixmap(widget->iconSize(), 2.0).deviceIndependentSize().toSize(), widget->iconSize());
+}
+
+void AppTest::dialogsExistHidden() {
+    auto* about = form_->findChild<QDialog*>("AboutBox");
+    auto* info = form_->findChild<QDialog*>("InfoBox");
+    QVERIFY(about != nullptr && info != nullptr);
+    QVERIFY(about->isHidden() && info->isHidden());
+    QCOMPARE(about->windowTitle(), QStringLiteral("About"));
+    QCOMPARE(about->size(), QSize(329, 391));
+    QCOMPARE(info->windowTitle(), QStringLiteral("Info"));
+    QCOMPARE(info->size(), QSize(707, 476));
+    QCOMPARE(info->findChild<QWidget*>("ListBox1")->geometry(), QRect(8, 8, 689, 393));
+    QCOMPARE(info->findChild<QWidget*>("BitBtn1")->geometry(), QRect(312, 440, 75, 25));
+    QCOMPARE(info->findChild<QWidget*>("Bevel1")->geometry().topLeft(), QPoint(8, 417));
+
+    auto* dialog = form_->findChild<QFileDialog*>("WyborZbioru");
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(dialog->nameFilters(), QStringList{"Venera 15 and 16 Radar Images (*.img)"});
+
+    // The About box opens modally with or without an image; OK closes it.
+    for (const char* command : {"About1", "HelpAboutBtn"}) {
+        bool wasShown = false;
+        QTimer::singleShot(0, about, [&] {
+            wasShown = about->isVisible() && about->isModal();
+            about->findChild<QPushButton*>("OKButton")->click();
+        });
+        Trigger(command);
+        QVERIFY(wasShown);
+        QVERIFY(about->isHidden());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Open and the image-shown state.
+
+void AppTest::openShowsImage() {
+    WriteImage("V0502.img", std::vector<std::uint8_t>(20000, 1));
+    const QString path = OpenTestImage();
+
+    TChild* child = form_->CurrentChild();
+    QVERIFY(child != nullptr);
+    QCOMPARE(child->windowTitle(), QStringLiteral("V0501.img"));
+    QCOMPARE(child->findChild<QLabel*>("Image")->size(), QSize(kWidth, kHeight));
+    QVERIFY(child->width() >= 812 && child->width() <= 832);
+    QVERIFY(child->height() >= 612 && child->height() <= 700);
+    // With every option off, the first row of the file is at the top.
+    ExpectPicture([this](int x, int y) { return Raw(x, y); });
+
+    QCOMPARE(form_->findChild<QLineEdit*>("Memo1")->text(), QStringLiteral("1/2"));
+    QCOMPARE(QFile::decodeName(QByteArray::fromStdString(State().CurrentImagePath)), path);
+    ExpectShellState(true);
+    QCOMPARE(State().ScanPause, 2000);
+    QVERIFY(Action("N2seconds1")->isChecked());
+    QVERIFY(!Action("N3seconds1")->isChecked());
+    QVERIFY(State().RawImage == nullptr && State().BitmapImage == nullptr);
+    QVERIFY(form_->statusBar()->currentMessage().isEmpty());
+
+    // A second image window can never be opened.
+    Trigger("FileOpenBtn");
+    QCOMPARE(form_->findChildren<TChild*>().size(), 1);
+}
+
+void AppTest::cancelledOpenChangesNothing() {
+    Trigger("Open1");
+    QVERIFY(form_->CurrentChild() == nullptr);
+    QVERIFY(State().CurrentImagePath.empty());
+    QCOMPARE(State().ScanPause, 0);
+    ExpectShellState(false);
+}
+
+void AppTest::closeResetsAndReopens() {
+    OpenTestImage();
+    Trigger("Despeckleon1");
+    Trigger("ToolButton19");
+    Trigger("N4seconds1");
+    // A running forward scan, as the scan commands leave it.
+    auto* timer = form_->findChild<QTimer*>("Timer1");
+    timer->start();
+    State().ScanDirection = 1;
+    Action("FileForAutoBtn")->setChecked(true);
+    Action("FileTylAutBtn")->setChecked(true);
+
+    QPointer<TChild> child = form_->CurrentChild();
+    child->close();
+    QTRY_VERIFY(child.isNull());
+
+    ExpectShellState(false);
+    QVERIFY(!timer->isActive());
+    QVERIFY(!Action("FileForAutoBtn")->isChecked());
+    QVERIFY(!Action("FileTylAutBtn")->isChecked());
+    QCOMPARE(form_->findChild<QLineEdit*>("Memo1")->text(), QStringLiteral("0/0"));
+    // Everything else keeps its value.
+    QVERIFY(Action("ToolButton19")->isChecked());
+    QVERIFY(Action("Despeckleon1")->isChecked());
+    QCOMPARE(State().ScanPause, 4000);
+    QVERIFY(Action("N4seconds1")->isChecked());
+    QCOMPARE(State().FileCount, 1);
+
+    OpenTestImage();
+    QVERIFY(form_->CurrentChild() != nullptr);
+    ExpectShellState(true);
+    QCOMPARE(State().ScanPause, 2000);
+    QVERIFY(Action("N2seconds1")->isChecked() && !Action("N4seconds1")->isChecked());
+    QVERIFY(!timer->isActive());
+    QVERIFY(!Action("ToolButton19")->isChecked());
+    QVERIFY(Action("ToolButton12")->isChecked());
+}
+
+void AppTest::optionMenuSetsNextLoad() {
+    OpenTestImage();
+    const QImage loaded = Shown();
+    QCOMPARE(qRed(loaded.pixel(kImpulseX, kImpulseY)), 250);
+
+    Trigger("Despeckleon1");
+    QVERIFY(Action("Despeckleon1")->isChecked());
+    QCOMPARE(State().DefaultOptions[dusk::OptDespeckle], 1);
+    QCOMPARE(State().ActiveOptions[dusk::OptDespeckle], 0);
+    QVERIFY(!Action("ToolButton12")->isChecked());
+    QCOMPARE(Shown(), loaded);
+    Trigger("Despeckleon1");  // twice: back to off
+    QVERIFY(!Action("Despeckleon1")->isChecked());
+    QCOMPARE(State().DefaultOptions[dusk::OptDespeckle], 0);
+    Trigger("Despeckleon1");
+
+    form_->CurrentChild()->close();
+    QTRY_VERIFY(form_->CurrentChild() == nullptr);
+    OpenTestImage();
+    QVERIFY(Action("ToolButton12")->isChecked());
+    const QImage despeckled = Shown();
+    QCOMPARE(qRed(despeckled.pixel(kImpulseX, kImpulseY)), 0);
+
+    // The button changes the image on display, and twice is no change.
+    Trigger("ToolButton12");
+    QVERIFY(!Action("ToolButton12")->isChecked());
+    QCOMPARE(Shown(), loaded);
+    Trigger("ToolButton12");
+    QVERIFY(Action("ToolButton12")->isChecked());
+    QCOMPARE(Shown(), despeckled);
+    QVERIFY(Action("Despeckleon1")->isChecked());
+}
+
+void AppTest::originalImageUpsideDownThenUpright() {
+    OpenTestImage();
+    Trigger("ToolButton19");
+    Trigger("ToolButton33");
+    Trigger("ToolButton20");
+    Trigger("ToolButton9");
+    for (const QString& button : kOptionButtons) QVERIFY2(!Action(button)->isChecked(), qPrintable(button));
+    for (const std::int32_t flag : State().ActiveOptions) QCOMPARE(flag, 0);
+    QCOMPARE(State().BrightnessOffset, 0);
+    ExpectPicture([this](int x, int y) { return Raw(x, kHeight - 1 - y); });
+
+    Trigger("ToolButton13");  // Stretch leaves the grey levels alone
+    QVERIFY(Action("ToolButton13")->isChecked());
+    ExpectPicture([this](int x, int y) { return Raw(x, y); });
+}
+
+void AppTest::contrastFloorsAtMinusOne() {
+    OpenTestImage();
+    Trigger("ToolButton27", 3);
+    QCOMPARE(State().ContrastLevel, -1);
+    // Gain 0 halves each sample, halves rounding to the even neighbour.
+    ExpectPicture([this](int x, int y) {
+        const int p = Raw(x, y);
+        return p / 2 + ((p & 1) & ((p / 2) & 1));
+    });
+    Trigger("ToolButton28");
+    QCOMPARE(State().ContrastLevel, 0);
+    ExpectPicture([this](int x, int y) { return Raw(x, y); });
+}
+
+void AppTest::brightnessSaturates_data() {
+    QTest::addColumn<bool>("inverted");
+    QTest::addColumn<int>("grey");
+    QTest::newRow("white") << false << 255;
+    QTest::newRow("inverted: black") << true << 0;
+}
+
+void AppTest::brightnessSaturates() {
+    QFETCH(bool, inverted);
+    QFETCH(int, grey);
+    OpenTestImage();
+    if (inverted) Trigger("ToolButton19");
+    Trigger("ToolButton21", 13);
+    QCOMPARE(State().BrightnessOffset, 260);
+    ExpectPicture([grey](int, int) { return grey; });
+}
+
+void AppTest::minimizeBothShowsQuarter() {
+    OpenTestImage();
+    // The reduced picture is the only part that is not the grey 160 field.
+    const auto pictureRect = [this] {
+        const QImage shown = Shown();
+        QRect found;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                if (qRed(shown.pixel(x, y)) != 160) found |= QRect(x, y, 1, 1);
+            }
+        }
+        return found;
+    };
+    Trigger("ToolButton30");
+    Trigger("ToolButton32");
+    QVERIFY(Action("ToolButton30")->isChecked() && Action("ToolButton32")->isChecked());
+    QCOMPARE(pictureRect(), QRect(269, 152, 263, 165));
+    Trigger("ToolButton32");
+    QVERIFY(Action("ToolButton30")->isChecked() && !Action("ToolButton32")->isChecked());
+    QCOMPARE(pictureRect(), QRect(137, 69, 526, 330));
+}
+
+void AppTest::shadingKeys() {
+    QTest::keyClick(form_, Qt::Key_BracketRight);  // no image: nothing happens
+    QCOMPARE(State().ShadingLevel, 0);
+    OpenTestImage();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+    const QImage loaded = Shown();
+    QTest::keyClick(form_, Qt::Key_BracketRight);
+    QCOMPARE(State().ShadingLevel, 1);
+    QVERIFY(Shown() != loaded);
+    QTest::keyClick(form_, Qt::Key_BracketLeft);
+    QCOMPARE(State().ShadingLevel, 0);
+    QCOMPARE(Shown(), loaded);
+}
+
+void AppTest::toolbarToggle() {
+    auto* toolBar = form_->findChild<QWidget*>("MojToolBar");
+    auto* counter = form_->findChild<QLineEdit*>("Memo1");
+    auto* row1 = form_->findChild<QToolBar*>("MojToolBarRow1");
+    QVERIFY(toolBar->isVisible() && counter->isVisible());
+    Trigger("Toolbar1");
+    QVERIFY(!toolBar->isVisible() && !counter->isVisible() && !row1->isVisible());
+    QVERIFY(!Action("Toolbar1")->isChecked());
+    QVERIFY(!form_->findChild<QWidget*>("MojCoolBar")->isHidden());
+    Trigger("Toolbar1");
+    QVERIFY(toolBar->isVisible() && counter->isVisible() && row1->isVisible());
+    QVERIFY(Action("Toolbar1")->isChecked());
+}
+
+void AppTest::unreadableFile_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder") << "folder" << QString::fromLocal8Bit(std::strerror(EISDIR));
+    QTest::newRow("fifo") << "fifo" << "not a regular file";
+    QTest::newRow("gone") << "gone" << QString::fromLocal8Bit(std::strerror(ENOENT));
+}
+
+void AppTest::unreadableFile() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const std::filesystem::path path = dir_->path() / "V0507.img";
+    if (kind == "folder") std::filesystem::create_directory(path);
+    if (kind == "fifo") QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+    OpenPath(QFile::decodeName(QByteArray::fromStdString(path.string())));
+
+    QVERIFY(form_->CurrentChild() != nullptr);
+    QCOMPARE(form_->CurrentChild()->windowTitle(), QStringLiteral("V0507.img"));
+    QCOMPARE(State().FileLength, -1);
+    ExpectPicture([](int, int) { return 0; });
+    const QString message = form_->statusBar()->currentMessage();
+    QVERIFY2(message.contains(QString::fromStdString(path.string())), qPrintable(message));
+    QVERIFY2(message.contains(reason), qPrintable(message));
+    ExpectShellState(true);
+}
+
+void AppTest::handlerFailureShowsCriticalBox() {
+    form_->SetImageChooser([]() -> QString { throw std::runtime_error("the dialog broke"); });
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, form_, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    Trigger("Open1");
+    QCOMPARE(title, QStringLiteral("Duskmapper"));
+    QCOMPARE(text, QStringLiteral("the dialog broke"));
+    QCOMPARE(icon, QMessageBox::Critical);
+    // The program goes on in the state reached.
+    QVERIFY(form_->CurrentChild() == nullptr);
+    ExpectShellState(false);
+    OpenTestImage();
+    QVERIFY(form_->CurrentChild() != nullptr);
+}
+
+void AppTest::commandLineKeepsFileSystemBytes() {
+    // A name that is not UTF-8 (Latin-1 e-acute) reaches the file system as it is.
+    const std::string name = "V05\xE9.img";
+    const auto path = dir_->write(name, std::string(samples_.begin(), samples_.end()));
+    form_->OpenFromCommandLine(QByteArray::fromStdString(path.string()));
+    QVERIFY(form_->CurrentChild() != nullptr);
+    QCOMPARE(State().FileLength, kLength);
+    QCOMPARE(State().CurrentFileName, name);
+    QVERIFY(form_->statusBar()->currentMessage().isEmpty());
+    ExpectPicture([this](int x, int y) { return Raw(x, y); });
+}
+
+void AppTest::openDialogStartsAtLastImage() {
+    const QString first = OpenTestImage();
+    const QString second = WriteImage("V0502.IMG", samples_);
+    form_->CurrentChild()->close();
+    QTRY_VERIFY(form_->CurrentChild() == nullptr);
+
+    form_->SetImageChooser(nullptr);  // the real dialog
+    auto* dialog = form_->findChild<QFileDialog*>("WyborZbioru");
+    QString startDirectory;
+    QString startFile;
+    QTimer::singleShot(0, dialog, [&] {
+        startDirectory = dialog->directory().absolutePath();
+        startFile = dialog->selectedFiles().value(0);
+        auto* nameEdit = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (nameEdit == nullptr) return dialog->reject();
+        nameEdit->clear();
+        QTest::keyClicks(nameEdit, "V0502.IMG");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    Trigger("Open1");
+    QCOMPARE(startDirectory, QFileInfo(first).absolutePath());
+    QCOMPARE(startFile, first);
+    QVERIFY(form_->CurrentChild() != nullptr);
+    QCOMPARE(form_->CurrentChild()->windowTitle(), QStringLiteral("V0502.IMG"));
+    QCOMPARE(QFile::decodeName(QByteArray::fromStdString(State().CurrentImagePath)), second);
+}
+
+QTEST_MAIN(AppTest)
+#include "app_test.moc"
