@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QListView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -220,9 +221,8 @@ void AppTest::startUpState() {
     for (const QString& button : kOptionButtons) QVERIFY(!Action(button)->isChecked());
     QVERIFY(form_->CurrentChild() == nullptr);
 
-    QCOMPARE(Action("Open1")->shortcut(), QKeySequence(QKeySequence::Open));
-    QCOMPARE(Action("Open1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    QCOMPARE(Action("Exit1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QVERIFY(Action("Open1")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_O)));
+    QVERIFY(Action("Exit1")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
     QCOMPARE(Action("ShadingDown1")->shortcut(), QKeySequence(Qt::Key_BracketLeft));
     QCOMPARE(Action("ShadingUp1")->shortcut(), QKeySequence(Qt::Key_BracketRight));
 }
@@ -472,7 +472,7 @@ void AppTest::optionMenuSetsNextLoad() {
     OpenTestImage();
     QVERIFY(Action("ToolButton12")->isChecked());
     const QImage despeckled = Shown();
-    QCOMPARE(qRed(despeckled.pixel(kImpulseX, kImpulseY)), 0);
+    QCOMPARE(qRed(despeckled.pixel(kImpulseX, kImpulseY)), Raw(kImpulseX - 1, kImpulseY));
 
     // The button changes the image on display, and twice is no change.
     Trigger("ToolButton12");
@@ -646,7 +646,8 @@ void AppTest::commandLineKeepsFileSystemBytes() {
 
 void AppTest::openDialogStartsAtLastImage() {
     const QString first = OpenTestImage();
-    const QString second = WriteImage("V0502.IMG", samples_);
+    WriteImage("V0502.IMG", samples_);
+    WriteImage("V0501.lbl", std::vector<std::uint8_t>(100, 'x'));
     form_->CurrentChild()->close();
     QTRY_VERIFY(form_->CurrentChild() == nullptr);
 
@@ -654,21 +655,35 @@ void AppTest::openDialogStartsAtLastImage() {
     auto* dialog = form_->findChild<QFileDialog*>("WyborZbioru");
     QString startDirectory;
     QString startFile;
+    bool listsUpperCase = false;
+    bool listsLabel = true;
     QTimer::singleShot(0, dialog, [&] {
         startDirectory = dialog->directory().absolutePath();
         startFile = dialog->selectedFiles().value(0);
-        auto* nameEdit = dialog->findChild<QLineEdit*>("fileNameEdit");
-        if (nameEdit == nullptr) return dialog->reject();
-        nameEdit->clear();
-        QTest::keyClicks(nameEdit, "V0502.IMG");
+        // The names the dialog offers in its list of the folder.
+        auto* view = dialog->findChild<QListView*>("listView");
+        const auto offered = [view] {
+            QStringList names;
+            if (view == nullptr) return names;
+            for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+                names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+            }
+            return names;
+        };
+        listsUpperCase = QTest::qWaitFor([&] { return offered().contains("V0502.IMG"); }, 5000);
+        listsLabel = offered().contains("V0501.lbl");
         static_cast<QDialog*>(dialog)->accept();
+        if (dialog->isVisible()) dialog->reject();
     });
     Trigger("Open1");
     QCOMPARE(startDirectory, QFileInfo(first).absolutePath());
     QCOMPARE(startFile, first);
+    QVERIFY(listsUpperCase);
+    QVERIFY(!listsLabel);
+    // The dialog's choice is what Open reads.
     QVERIFY(form_->CurrentChild() != nullptr);
-    QCOMPARE(form_->CurrentChild()->windowTitle(), QStringLiteral("V0502.IMG"));
-    QCOMPARE(QFile::decodeName(QByteArray::fromStdString(State().CurrentImagePath)), second);
+    QCOMPARE(form_->CurrentChild()->windowTitle(), QStringLiteral("V0501.img"));
+    QCOMPARE(QFile::decodeName(QByteArray::fromStdString(State().CurrentImagePath)), first);
 }
 
 QTEST_MAIN(AppTest)

@@ -1,0 +1,61 @@
+#include "app/child.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QScrollArea>
+
+namespace dusk::app {
+
+TChild::TChild(QWidget* parent) : QMdiSubWindow(parent) {
+    setObjectName(QStringLiteral("Child"));
+    setWindowTitle(QStringLiteral("Child"));
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    setMaximumSize(kMaximumWidth, kMaximumHeight);
+
+    scroll_ = new QScrollArea;
+    scroll_->setObjectName(QStringLiteral("ImageScroll"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(false);
+    scroll_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll_->setBackgroundRole(QPalette::Dark);
+
+    image_ = new QLabel;
+    image_->setObjectName(QStringLiteral("Image"));
+    image_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll_->setWidget(image_);
+    setWidget(scroll_);
+}
+
+void TChild::ShowPicture(const QImage& picture) {
+    // One sample per device pixel: at a device pixel ratio of 2 the control
+    // is half as large in logical pixels.
+    const qreal ratio = devicePixelRatioF();
+    const QSize logical(static_cast<int>(std::ceil(picture.width() / ratio)),
+                        static_cast<int>(std::ceil(picture.height() / ratio)));
+    image_->setFixedSize(logical);
+
+    QPixmap pixmap = QPixmap::fromImage(picture);
+    pixmap.setDevicePixelRatio(ratio);
+    image_->setPixmap(pixmap);
+    picture_ = picture;
+
+    const QMargins frame = contentsMargins();
+    resize(logical.width() + frame.left() + frame.right(), logical.height() + frame.top() + frame.bottom());
+    // A frame that grew beyond a small client area may have been pushed out
+    // at the left or top; its title bar stays reachable.
+    if (x() < 0 || y() < 0) move(std::max(0, x()), std::max(0, y()));
+}
+
+void TChild::closeEvent(QCloseEvent* event) { FormClose(event); }
+
+void TChild::FormClose(QCloseEvent* event) {
+    emit Closing();
+    setAttribute(Qt::WA_DeleteOnClose);
+    event->accept();
+}
+
+}  // namespace dusk::app

@@ -1,0 +1,397 @@
+#include "app/main_form.h"
+
+#include <exception>
+#include <new>
+#include <stdexcept>
+
+#include <QAction>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCompleter>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QIcon>
+#include <QImage>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/about_box.h"
+#include "app/child.h"
+#include "app/info_box.h"
+#include "collection/file_list.h"
+#include "core/geometry.h"
+#include "core/image_state.h"
+#include "core/label.h"
+#include "core/pipeline.h"
+#include "core/read_image.h"
+
+namespace dusk::app {
+
+namespace {
+
+constexpr int kCounterWidth = 89;
+constexpr int kCounterHeight = 22;
+constexpr int kSpacerWidth = 4;
+constexpr int kScanPauseOnOpen = 2000;
+constexpr int kTimerPeriod = 2000;
+
+QString FromFileSystem(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+
+bool IsToolBarPlace(Place place) { return place == Place::Row1 || place == Place::Row2; }
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), timer1_(this) {
+    LoadResources();
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Dazove 15 & 16 ZI-RO Zozid Erovadu "));
+    setGeometry(218, 212, 575, 450);  // the restored bounds; the window starts maximised
+
+    BuildMenus();
+
+    auto* central = new QWidget;
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    BuildToolBar();
+    column->addWidget(coolBar_);
+    clientArea_ = new QMdiArea;
+    clientArea_->setObjectName(QStringLiteral("ClientArea"));
+    column->addWidget(clientArea_, 1);
+    setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+
+    for (const CommandSpec& spec : CommandTable()) {
+        if (spec.kind == Kind::Command && spec.place == Place::KeysOnly) addAction(CreateAction(spec));
+    }
+    for (const CommandSpec& spec : CommandTable()) {
+        if (spec.kind == Kind::Command) ActionOf(spec.id)->setEnabled(spec.needs != Needs::Image);
+    }
+    ActionOf(Cmd::Toolbar1)->setChecked(true);
+
+    timer1_.setObjectName(QStringLiteral("Timer1"));
+    timer1_.setInterval(kTimerPeriod);
+    connect(&timer1_, &QTimer::timeout, this, [this] { RunHandler([this] { Timer1Timer(); }); });
+
+    openDialog_ = new QFileDialog(this);
+    openDialog_->setObjectName(QStringLiteral("WyborZbioru"));
+    openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+    openDialog_->setFileMode(QFileDialog::ExistingFile);
+    // Qt's own dialog matches the pattern in any letter case (a CD often
+    // shows V05.IMG); a native one may not.
+    openDialog_->setOption(QFileDialog::DontUseNativeDialog);
+    openDialog_->setNameFilter(QStringLiteral("Venera 15 and 16 Radar Images (*.img)"));
+    openDialog_->resize(800, 520);
+    SetImageChooser(nullptr);
+
+    aboutBox_ = new TAboutBox(this);
+    infoBox_ = new TInfoBox(this);
+}
+
+TMainForm::~TMainForm() = default;
+
+TChild* TMainForm::CurrentChild() const { return currentChild_; }
+
+void TMainForm::SetImageChooser(ImageChooser chooser) {
+    if (chooser) {
+        chooser_ = std::move(chooser);
+    } else {
+        chooser_ = [this] { return ChooseWithDialog(); };
+    }
+}
+
+void TMainForm::OpenFromCommandLine(const QByteArray& path) {
+    RunHandler([this, path] { OpenImage(path); });
+}
+
+// ---------------------------------------------------------------------------
+// Building the window from the command table.
+
+QAction* TMainForm::CreateAction(const CommandSpec& spec) {
+    auto* action = new QAction(QString::fromUtf8(spec.text), this);
+    action->setObjectName(QString::fromLatin1(spec.name));
+    if (spec.glyph != nullptr) action->setIcon(QIcon(QString::fromLatin1(spec.glyph)));
+    if (IsToolBarPlace(spec.place)) action->setToolTip(QString::fromUtf8(spec.text));
+    QList<QKeySequence> keys;
+    if (spec.keys != nullptr) keys << QKeySequence(QString::fromLatin1(spec.keys), QKeySequence::PortableText);
+    if (spec.standardKey != QKeySequence::UnknownKey) {
+        for (const QKeySequence& key : QKeySequence::keyBindings(spec.standardKey)) {
+            if (!keys.contains(key)) keys << key;
+        }
+    }
+    action->setShortcuts(keys);
+    action->setCheckable(spec.press != Press::None);
+    const Handler handler = spec.handler;
+    connect(action, &QAction::triggered, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
+    actions_[static_cast<int>(spec.id)] = action;
+    return action;
+}
+
+void TMainForm::BuildMenus() {
+    for (const MenuSpec& menuSpec : MenuTable()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuSpec.caption));
+        menu->setObjectName(QString::fromLatin1(menuSpec.name));
+        for (const CommandSpec& spec : CommandTable()) {
+            if (spec.place != menuSpec.place) continue;
+            if (spec.kind == Kind::Separator) {
+                menu->addSeparator()->setObjectName(QString::fromLatin1(spec.name));
+            } else if (spec.kind == Kind::Command) {
+                menu->addAction(CreateAction(spec));
+            }
+        }
+    }
+}
+
+void TMainForm::BuildToolBar() {
+    // MojCoolBar is the band along the top; it holds MojToolBar, whose two
+    // rows (and the counter box at the end of the second) hide and show as one.
+    coolBar_ = new QFrame;
+    coolBar_->setObjectName(QStringLiteral("MojCoolBar"));
+    auto* band = new QVBoxLayout(coolBar_);
+    band->setContentsMargins(0, 0, 0, 0);
+    band->setSpacing(0);
+
+    toolBar_ = new QWidget;
+    toolBar_->setObjectName(QStringLiteral("MojToolBar"));
+    auto* rows = new QVBoxLayout(toolBar_);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    band->addWidget(toolBar_);
+
+    const std::array<std::pair<Place, const char*>, 2> rowNames{{
+        {Place::Row1, "MojToolBarRow1"},
+        {Place::Row2, "MojToolBarRow2"},
+    }};
+    for (const auto& [place, rowName] : rowNames) {
+        auto* row = new QToolBar;
+        row->setObjectName(QString::fromLatin1(rowName));
+        row->setMovable(false);
+        row->setFloatable(false);
+        row->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        rows->addWidget(row);
+        for (const CommandSpec& spec : CommandTable()) {
+            if (spec.place != place) continue;
+            const QString name = QString::fromLatin1(spec.name);
+            switch (spec.kind) {
+                case Kind::Command: {
+                    QAction* action = CreateAction(spec);
+                    row->addAction(action);
+                    row->widgetForAction(action)->setObjectName(name);
+                    break;
+                }
+                case Kind::Separator:
+                    row->addSeparator()->setObjectName(name);
+                    break;
+                case Kind::Spacer: {
+                    auto* blank = new QWidget;
+                    blank->setObjectName(name);
+                    blank->setFixedWidth(kSpacerWidth);
+                    row->addWidget(blank);
+                    break;
+                }
+                case Kind::Counter: {
+                    counter_ = new QLineEdit(QStringLiteral("0/0"));
+                    counter_->setObjectName(name);
+                    counter_->setReadOnly(true);
+                    counter_->setFocusPolicy(Qt::NoFocus);
+                    counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                    counter_->setFixedSize(kCounterWidth, kCounterHeight);
+                    row->addWidget(counter_);
+                    break;
+                }
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The handler boundary.
+
+void TMainForm::RunHandler(const std::function<void()>& body) {
+    QString message;
+    try {
+        body();
+        return;
+    } catch (const std::bad_alloc&) {
+        message = tr("There is not enough memory to finish this command.");
+    } catch (const std::exception& e) {
+        message = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        message = tr("The command failed for an unknown reason.");
+    }
+    ReleaseWorkingBuffers();
+    QMessageBox::critical(this, QStringLiteral("Duskmapper"), message);
+}
+
+// ---------------------------------------------------------------------------
+// Open and the load steps.
+
+QString TMainForm::ChooseWithDialog() {
+    // The dialog's file name is the path of the last image shown.
+    const QString current = FromFileSystem(State().CurrentImagePath);
+    if (!current.isEmpty()) {
+        openDialog_->setDirectory(QFileInfo(current).absolutePath());
+        openDialog_->selectFile(current);
+    }
+    const int result = openDialog_->exec();
+    // A completion list still coming up as the dialog closes would stay on
+    // screen on its own.
+    for (QCompleter* completer : openDialog_->findChildren<QCompleter*>()) {
+        if (completer->popup() != nullptr) completer->popup()->hide();
+    }
+    if (result != QDialog::Accepted) return {};
+    const QStringList chosen = openDialog_->selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.front();
+}
+
+void TMainForm::Open1Click() {
+    const QString chosen = chooser_();
+    if (chosen.isEmpty()) return;
+    OpenImage(QFile::encodeName(chosen));
+}
+
+void TMainForm::OpenImage(const QByteArray& path) {
+    if (currentChild_ != nullptr) return;  // there is never more than one image window
+    ImageState& s = State();
+    SetDespeckleParameters();
+    WorkingBuffers buffers;
+    ReadImageAt(path.toStdString());
+    s.DirectoryPath = DirectoryPart(s.CurrentImagePath);
+    s.CurrentFileName = NamePart(s.CurrentImagePath);
+    DeriveGeometry();
+    LoadImageLabel();
+    ClearFileList();
+    BuildFileList();
+    ShowLoadProblems();
+    TakeDefaultOptions();
+    SetScanPause(kScanPauseOnOpen);
+    RenderPipeline();
+
+    auto* child = new TChild;
+    clientArea_->addSubWindow(child);
+    connect(child, &TChild::Closing, this, [this] { RunHandler([this] { ChildFormClose(); }); });
+    currentChild_ = child;
+    child->show();
+    PresentBitmap();
+    child->setWindowTitle(FromFileSystem(s.CurrentFileName));
+    EnableImageCommands();
+    ShowOptionStates();
+    ShowFilePosition();
+}
+
+void TMainForm::ReadImageAt(const std::string& path) {
+    ImageState& s = State();
+    s.CurrentImagePath = path;
+    ReadImageFile();
+    if (s.FileLength < 0) {
+        readProblem_ = tr("Could not read %1: %2").arg(FromFileSystem(path), QString::fromLocal8Bit(s.ReadError.c_str()));
+    } else {
+        readProblem_.clear();
+    }
+    ShowLoadProblems();
+}
+
+void TMainForm::ShowLoadProblems() {
+    QStringList notes;
+    if (!readProblem_.isEmpty()) notes << readProblem_;
+    if (State().FileListCut) {
+        notes << tr("The folder holds more than %1 images; only the first %1 are listed.").arg(kFileListCapacity);
+    }
+    if (notes.isEmpty()) {
+        statusBar()->clearMessage();
+    } else {
+        statusBar()->showMessage(notes.join(QStringLiteral("   ")));
+    }
+}
+
+void TMainForm::LoadImageLabel() {
+    QStringList lines;
+    for (const std::string& item : ReadImageLabel()) lines << QString::fromStdString(Cp1250ToUtf8(item));
+    infoBox_->SetLines(lines);
+}
+
+void TMainForm::PresentBitmap() {
+    const ImageState& s = State();
+    const std::int32_t size = BitmapFileSize();
+    QImage picture;
+    if (size > kBitmapImageSize || !picture.loadFromData(s.BitmapImage.get(), size, "BMP") ||
+        picture.width() != s.ImageWidth || picture.height() != s.ImageHeight) {
+        throw std::runtime_error(tr("The picture of %1 could not be decoded.")
+                                     .arg(FromFileSystem(s.CurrentFileName))
+                                     .toStdString());
+    }
+    currentChild_->ShowPicture(picture);
+}
+
+void TMainForm::RerenderFromOriginal(const std::function<void()>& change, void (*render)()) {
+    if (currentChild_ == nullptr) return;
+    WorkingBuffers buffers;
+    AllocateWorkingBuffers();
+    RestoreFromOriginal();
+    change();
+    render();
+    PresentBitmap();
+}
+
+// ---------------------------------------------------------------------------
+// Enabled, checked and pressed states.
+
+void TMainForm::EnableImageCommands() {
+    for (const CommandSpec& spec : CommandTable()) {
+        if (spec.kind != Kind::Command || spec.needs == Needs::Nothing) continue;
+        ActionOf(spec.id)->setEnabled(spec.needs == Needs::Image);
+    }
+}
+
+void TMainForm::ShowOptionStates() {
+    const ImageState& s = State();
+    for (const CommandSpec& spec : CommandTable()) {
+        if (spec.press == Press::Option && IsToolBarPlace(spec.place)) {
+            ActionOf(spec.id)->setChecked(IsOn(s.DefaultOptions[spec.slot]));
+        }
+    }
+}
+
+void TMainForm::ShowFilePosition() { counter_->setText(QString::fromStdString(PositionText())); }
+
+void TMainForm::ChildFormClose() {
+    for (const CommandSpec& spec : CommandTable()) {
+        if (spec.kind != Kind::Command || spec.needs == Needs::Nothing) continue;
+        ActionOf(spec.id)->setEnabled(spec.needs == Needs::NoImage);
+    }
+    timer1_.stop();
+    for (const CommandSpec& spec : CommandTable()) {
+        if (spec.press == Press::Scan) ActionOf(spec.id)->setChecked(false);
+    }
+    counter_->setText(QStringLiteral("0/0"));
+    currentChild_ = nullptr;
+    readProblem_.clear();
+    statusBar()->clearMessage();
+}
+
+// ---------------------------------------------------------------------------
+// Shell commands.
+
+void TMainForm::Exit1Click() { QCoreApplication::quit(); }
+
+void TMainForm::Toolbar1Click() {
+    const bool show = toolBar_->isHidden();
+    toolBar_->setVisible(show);
+    ActionOf(Cmd::Toolbar1)->setChecked(show);
+}
+
+void TMainForm::About1Click() { aboutBox_->exec(); }
+
+void TMainForm::HelpAboutBtnClick() { aboutBox_->exec(); }
+
+void TMainForm::ToolButton29Click() { infoBox_->exec(); }
+
+}  // namespace dusk::app

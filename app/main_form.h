@@ -1,0 +1,143 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include "app/commands.h"
+
+class QAction;
+class QFileDialog;
+class QFrame;
+class QLineEdit;
+class QMdiArea;
+
+namespace dusk::app {
+
+class TAboutBox;
+class TChild;
+class TInfoBox;
+
+// The main window: a multiple-document frame with the menu bar, the two-row
+// tool bar and its counter box, and every command of the program.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Returns the chosen path, or an empty text when the user cancelled.
+    using ImageChooser = std::function<QString()>;
+
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Replaces the Open dialog, so that tests never drive a real one; an
+    // empty chooser brings the dialog back.
+    void SetImageChooser(ImageChooser chooser);
+    // Opens the image at `path` (the file system's bytes) as if it had been
+    // chosen in the Open dialog.
+    void OpenFromCommandLine(const QByteArray& path);
+
+    QAction* ActionOf(Cmd id) const { return actions_[static_cast<int>(id)]; }
+    TChild* CurrentChild() const;
+
+    // File menu and row 1.
+    void Open1Click();
+    void FileForBtnClick();
+    void FileTylBtnClick();
+    void SaveAs1Click();
+    void FileForAutoBtnClick();
+    void FileTylAutBtnClick();
+    void FileStopBtnClick();
+    void Print1Click();
+    void PrintSetup1Click();
+    void Exit1Click();
+
+    // Options menu: the defaults of the next load.
+    void Atostretch1Click();
+    void Despeckleon1Click();
+    void FlipVertically1Click();
+    void Invert1Click();
+    void Minimize1Click();
+    void Minimize141Click();
+    void Rotate1Click();
+
+    // View, Scan-pause and About menus.
+    void Toolbar1Click();
+    void N2seconds1Click();
+    void N3seconds1Click();
+    void N4seconds1Click();
+    void N5seconds1Click();
+    void About1Click();
+    void HelpAboutBtnClick();
+
+    // Option, tone and Original Image buttons: change the image on display.
+    void ToolButton9Click();
+    void ToolButton10Click();
+    void ToolButton33Click();
+    void ToolButton12Click();
+    void ToolButton13Click();
+    void ToolButton18Click();
+    void ToolButton19Click();
+    void ToolButton30Click();
+    void ToolButton32Click();
+    void ToolButton27Click();
+    void ToolButton28Click();
+    void ToolButton20Click();
+    void ToolButton21Click();
+    void ToolButton22Click();  // shading ramp one step down (key "[")
+    void ToolButton23Click();  // shading ramp one step up (key "]")
+    void ToolButton29Click();
+
+    // The scan timer's tick.
+    void Timer1Timer();
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    QAction* CreateAction(const CommandSpec& spec);
+    // Runs a command; a failure ends it, releases the working buffers and is
+    // shown in the standard error box.
+    void RunHandler(const std::function<void()>& body);
+
+    // The load steps shared by Open and by stepping through the collection.
+    void OpenImage(const QByteArray& path);
+    void ReadImageAt(const std::string& path);
+    void ShowLoadProblems();
+    void LoadImageLabel();
+    void PresentBitmap();
+    void RerenderFromOriginal(const std::function<void()>& change, void (*render)());
+    void ShowLoadedImage();
+
+    // Enabled, checked and pressed states.
+    void EnableImageCommands();
+    void ShowOptionStates();
+    void ShowFilePosition();
+    void ShowScanPause();
+    void ChildFormClose();
+
+    void ToggleDefaultOption(Cmd item);
+    void ToggleActiveOption(Cmd button);
+    void SetScanPause(int milliseconds);
+    QString ChooseWithDialog();
+
+    std::array<QAction*, kCmdCount> actions_{};
+    QMdiArea* clientArea_ = nullptr;
+    QFrame* coolBar_ = nullptr;          // MojCoolBar: the band that holds MojToolBar
+    QWidget* toolBar_ = nullptr;         // MojToolBar: both rows and the counter box
+    QLineEdit* counter_ = nullptr;       // Memo1
+    QFileDialog* openDialog_ = nullptr;  // WyborZbioru
+    TAboutBox* aboutBox_ = nullptr;
+    TInfoBox* infoBox_ = nullptr;
+    QTimer timer1_;
+    QPointer<TChild> currentChild_;
+    ImageChooser chooser_;
+    QString readProblem_;
+};
+
+}  // namespace dusk::app
