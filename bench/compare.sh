@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Whole-process times of duskmapper-export against the general tools one
+# would otherwise use to turn these images into bitmaps, side by side in one
+# run, with the ratios of the medians.
+#
+# Needs the README's build plus: apt-get install -y hyperfine imagemagick netpbm
+# Usage: bench/compare.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+
+build=${1:-build}
+export_tool=$build/tools/duskmapper-export
+samples_tool=$build/tools/duskmapper-samples
+for tool in "$export_tool" "$samples_tool" hyperfine convert rawtopgm pgmtoppm ppmtobmp; do
+  command -v "$tool" >/dev/null || { echo "compare.sh: $tool is missing" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$samples_tool" "$work/samples" >/dev/null
+image=$work/samples/V0501.img  # 1052 x 660
+width=1052
+height=660
+mkdir -p "$work/batch" "$work/out"
+for i in $(seq -w 1 100); do cp "$image" "$work/batch/V05_$i.img"; done
+
+# Median of each command of a hyperfine JSON export, one per line, in order.
+medians() { grep -o '"median": *[0-9.e+-]*' "$1" | sed 's/.*: *//'; }
+
+# compare NAME RUNS OURS THEIRS... : runs all, prints each median and THEIRS/OURS.
+compare() {
+  local name=$1 runs=$2
+  shift 2
+  hyperfine --warmup 2 --min-runs "$runs" --style basic --export-json "$work/$name.json" "$@" >/dev/null
+  mapfile -t m < <(medians "$work/$name.json")
+  printf '%s\n' "$name"
+  local i=0
+  for cmd in "$@"; do
+    printf '  %8.2f ms  %s\n' "$(awk -v s="${m[$i]}" 'BEGIN { print s * 1000 }')" "$cmd"
+    i=$((i + 1))
+  done
+  for ((i = 1; i < ${#m[@]}; i++)); do
+    printf '  duskmapper-export is %.1f x faster than command %d\n' \
+      "$(awk -v a="${m[$i]}" -v b="${m[0]}" 'BEGIN { print a / b }')" "$((i + 1))"
+  done
+}
+
+compare plain 30 \
+  "$export_tool --quiet $image -o $work/out/ours.bmp" \
+  "convert -size ${width}x${height} -depth 8 gray:$image -type TrueColor bmp3:$work/out/im.bmp" \
+  "rawtopgm $width $height $image | pgmtoppm white | ppmtobmp -bpp 24 > $work/out/netpbm.bmp"
+
+compare despeckled 30 \
+  "$export_tool --quiet --despeckle $image -o $work/out/ours-d.bmp" \
+  "convert -size ${width}x${height} -depth 8 gray:$image -despeckle -type TrueColor bmp3:$work/out/im-d.bmp"
+
+compare batch-of-100 5 \
+  "$export_tool --quiet $work/batch/*.img -o $work/out/batch" \
+  "for f in $work/batch/*.img; do convert -size ${width}x${height} -depth 8 gray:\$f -type TrueColor bmp3:$work/out/im-batch.bmp; done"
