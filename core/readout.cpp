@@ -1,0 +1,73 @@
+#include "core/readout.h"
+
+#include <algorithm>
+
+#include "core/image_state.h"
+
+namespace dusk {
+
+DisplayMapping CurrentDisplayMapping(bool unprocessed) {
+    const ImageState& s = State();
+    DisplayMapping m;
+    m.width = s.ImageWidth;
+    m.height = s.ImageHeight;
+    if (unprocessed) return m;
+    m.rowsFlipped = s.ActiveOptions[OptFlipVertically] == 0;
+    m.rotated = IsOn(s.ActiveOptions[OptRotate]);
+    if (IsOn(s.ActiveOptions[OptMinimizeQuarter])) {
+        m.reduction = 4;
+    } else if (IsOn(s.ActiveOptions[OptMinimizeHalf])) {
+        m.reduction = 2;
+    }
+    return m;
+}
+
+FilePoint MapToFile(const DisplayMapping& m, std::int32_t x, std::int32_t y) {
+    const std::int32_t w = m.width;
+    const std::int32_t h = m.height;
+    FilePoint point;
+    if (x < 0 || y < 0 || x >= w || y >= h) return point;
+
+    // The bitmap shows raster row 0 at the bottom.
+    std::int32_t row = h - 1 - y;
+    std::int32_t column = x;
+
+    // A reduced picture shows f x f blocks: follow the block's two corners and
+    // report the corner that is the block's top left in the file.
+    std::int32_t lastRow = row;
+    std::int32_t lastColumn = column;
+    if (m.reduction > 1) {
+        const std::int32_t f = m.reduction;
+        const std::int32_t firstRow = f == 4 ? 2 * (h / 4) + h / 8 - 69 : h / 2 - 69;
+        const std::int32_t firstColumn = 400 - (w / f) / 2;
+        const std::int32_t outRow = row - firstRow;
+        const std::int32_t outColumn = column - firstColumn;
+        if (outRow < 0 || outColumn < 0 || outRow >= h / f || outColumn >= w / f) {
+            point.kind = PointKind::GreyField;
+            return point;
+        }
+        row = outRow * f;
+        column = outColumn * f;
+        lastRow = row + f - 1;
+        lastColumn = column + f - 1;
+    }
+    if (m.rotated) {
+        row = h - 1 - row;
+        lastRow = h - 1 - lastRow;
+        column = w - 1 - column;
+        lastColumn = w - 1 - lastColumn;
+    }
+    if (m.rowsFlipped) {
+        row = h - 1 - row;
+        lastRow = h - 1 - lastRow;
+    }
+    row = std::min(row, lastRow);
+    column = std::min(column, lastColumn);
+
+    point.kind = PointKind::Sample;
+    point.row = row;
+    point.column = column;
+    return point;
+}
+
+}  // namespace dusk

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+namespace dusk {
+
+// How the picture on display was made from the file's raster.
+struct DisplayMapping {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool rowsFlipped = false;  // the default flip ran
+    bool rotated = false;      // turned by 180 degrees
+    int reduction = 1;         // 1, or 2 / 4 for the half / quarter size
+};
+
+// The mapping of the picture on display: from the active options, or with no
+// stage at all after "Original Image" (`unprocessed`).
+DisplayMapping CurrentDisplayMapping(bool unprocessed);
+
+enum class PointKind {
+    Outside,    // not on the picture
+    GreyField,  // on the grey field around a reduced picture
+    Sample,     // on a sample (of a reduced picture: the first of its block)
+};
+
+struct FilePoint {
+    PointKind kind = PointKind::Outside;
+    std::int32_t row = 0;     // row of the stored sample in the file's raster
+    std::int32_t column = 0;  // its column
+};
+
+// Maps a pixel of the picture (x from the left, y from the top) back to the
+// sample of the file's raster it shows, undoing the reduction, the 180-degree
+// turn and the flip.
+FilePoint MapToFile(const DisplayMapping& mapping, std::int32_t x, std::int32_t y);
+
+}  // namespace dusk
