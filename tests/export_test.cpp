@@ -387,6 +387,34 @@ TEST_F(ExportTest, UnreadableInputsAreReportedAndTheOthersConverted) {
     EXPECT_FALSE(fs::exists(Path("single.bmp")));
 }
 
+// Whatever lies in a download folder: each bad input gets its own clear
+// message, nothing blocks, and the good inputs (long and non-UTF-8 names
+// included) are converted.
+TEST_F(ExportTest, HostileInputsAreReportedOneByOne) {
+    const std::string longName = "V05" + std::string(248, 'x') + ".img";  // 255 bytes
+    const std::string oddName = "V05\xFF\xFE.img";                      // not valid UTF-8
+    const std::vector<std::string> good = {Image(longName), Image(oddName)};
+    fs::create_symlink(Path("gone.img"), Path("V05dangling.img"));
+    fs::create_symlink(Path("V05loopB.img"), Path("V05loopA.img"));
+    fs::create_symlink(Path("V05loopA.img"), Path("V05loopB.img"));
+    fs::create_symlink("/dev/zero", Path("V05device.img"));
+    const std::vector<std::string> bad = {Path("V05dangling.img"), Path("V05loopA.img"), Path("V05device.img")};
+
+    std::vector<std::string> args = bad;
+    args.insert(args.end(), good.begin(), good.end());
+    args.insert(args.end(), {"-o", Path("out")});
+    const Outcome run = Export(args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(bad[0] + ": No such file or directory"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(bad[1] + ": Too many levels of symbolic links"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(bad[2] + ": not a regular file"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;
+    EXPECT_TRUE(fs::exists(Path("out/V05" + std::string(248, 'x') + ".bmp")));
+    EXPECT_TRUE(fs::exists(Path("out/V05\xFF\xFE.bmp")));
+    // No temporary file is left beside the outputs.
+    EXPECT_EQ(std::distance(fs::directory_iterator(Path("out")), fs::directory_iterator()), 2);
+}
+
 TEST_F(ExportTest, OutputFolderThatIsAFileFailsTheBatch) {
     dir.write("out", "not a folder");
     const Outcome run = Export({Image("V0501.img"), Image("V0502.img"), "-o", Path("out")});

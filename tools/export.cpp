@@ -296,12 +296,13 @@ bool WriteFileReplacing(const std::string& requested, const std::vector<std::uin
     }
 
     const std::string folder = DirectoryPart(path);
-    const std::string name = NamePart(path);
 
+    // The temporary name is short whatever the output's name, so a name near
+    // the file system's length limit can still be written.
     std::string temp;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        temp = folder + "." + name + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        temp = folder + ".duskmapper-export-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && (errno != EEXIST || attempt >= 100)) {
             error = ErrorText(errno);
