@@ -32,8 +32,8 @@ constexpr CommandSpec OptionItem(Cmd id, const char* name, const char* caption, 
 }
 constexpr CommandSpec Button(Cmd id, const char* name, const char* hint, const char* glyph, Place row,
                              Handler handler, Needs needs = Needs::Image, Press press = Press::None,
-                             int slot = -1) {
-    return {Kind::Command, id, name, hint, glyph, row, handler, kNoKey, nullptr, needs, press, slot};
+                             int slot = -1, const char* keys = nullptr) {
+    return {Kind::Command, id, name, hint, glyph, row, handler, kNoKey, keys, needs, press, slot};
 }
 constexpr CommandSpec KeyOnly(Cmd id, const char* name, const char* text, const char* keys, Handler handler) {
     return {Kind::Command, id,   name,        text,        nullptr,     Place::KeysOnly,
@@ -62,15 +62,15 @@ constexpr Place R2 = Place::Row2;
 constexpr std::array kCommands{
     // File menu.
     MenuItem(Cmd::Open1, "Open1", "&Open...", F, &M::Open1Click, Needs::NoImage, QKeySequence::Open, "Ctrl+O"),
-    MenuItem(Cmd::Next1, "Next1", "&Next ", F, &M::FileForBtnClick, Needs::Image),
-    MenuItem(Cmd::Previous1, "Previous1", "Pr&evious", F, &M::FileTylBtnClick, Needs::Image),
-    MenuItem(Cmd::SaveAs1, "SaveAs1", "Save &As...", F, &M::SaveAs1Click, Needs::Image, QKeySequence::SaveAs),
+    MenuItem(Cmd::Next1, "Next1", "&Next ", F, &M::FileForBtnClick, Needs::Image, kNoKey, "PgDown"),
+    MenuItem(Cmd::Previous1, "Previous1", "Pr&evious", F, &M::FileTylBtnClick, Needs::Image, kNoKey, "PgUp"),
+    MenuItem(Cmd::SaveAs1, "SaveAs1", "Save &As...", F, &M::SaveAs1Click, Needs::Image, QKeySequence::SaveAs, "Ctrl+S"),
     Separator("N2", F),
-    MenuItem(Cmd::ScanForward1, "ScanForward1", "Scan Forward", F, &M::FileForAutoBtnClick, Needs::Image),
-    MenuItem(Cmd::ScanBackward1, "ScanBackward1", "Scan Backward", F, &M::FileTylAutBtnClick, Needs::Image),
-    MenuItem(Cmd::ScanStop1, "ScanStop1", "Scan Stop", F, &M::FileStopBtnClick, Needs::Image),
+    MenuItem(Cmd::ScanForward1, "ScanForward1", "Scan Forward", F, &M::FileForAutoBtnClick, Needs::Image, kNoKey, "F5"),
+    MenuItem(Cmd::ScanBackward1, "ScanBackward1", "Scan Backward", F, &M::FileTylAutBtnClick, Needs::Image, kNoKey, "Shift+F5"),
+    MenuItem(Cmd::ScanStop1, "ScanStop1", "Scan Stop", F, &M::FileStopBtnClick, Needs::Image, kNoKey, "Esc"),
     Separator("N3", F),
-    MenuItem(Cmd::Print1, "Print1", "&Print...", F, &M::Print1Click, Needs::Image, QKeySequence::Print),
+    MenuItem(Cmd::Print1, "Print1", "&Print...", F, &M::Print1Click, Needs::Image, QKeySequence::Print, "Ctrl+P"),
     MenuItem(Cmd::PrintSetup1, "PrintSetup1", "P&rint Setup...", F, &M::PrintSetup1Click, Needs::Image),
     Separator("N1", F),
     MenuItem(Cmd::Exit1, "Exit1", "E&xit", F, &M::Exit1Click, Needs::Nothing, QKeySequence::Quit, "Ctrl+Q"),
@@ -121,7 +121,7 @@ constexpr std::array kCommands{
     Button(Cmd::ToolButton30, "ToolButton30", "Minimize", GLYPH("minimize-half"), R2, &M::ToolButton30Click, Needs::Image, Press::Option, OptMinimizeHalf),
     Button(Cmd::ToolButton32, "ToolButton32", "Minimize - 25 % original size", GLYPH("minimize-quarter"), R2, &M::ToolButton32Click, Needs::Image, Press::Option, OptMinimizeQuarter),
     Spacer("ToolButton24", R2), Separator("ToolButton26", R2), Spacer("ToolButton23", R2),
-    Button(Cmd::ToolButton29, "ToolButton29", "Image Info", GLYPH("info"), R2, &M::ToolButton29Click),
+    Button(Cmd::ToolButton29, "ToolButton29", "Image Info", GLYPH("info"), R2, &M::ToolButton29Click, Needs::Image, Press::None, -1, "Ctrl+I"),
     Button(Cmd::HelpAboutBtn, "HelpAboutBtn", "About", GLYPH("about"), R2, &M::HelpAboutBtnClick, Needs::Nothing),
     Spacer("ToolButton5", R2), Separator("ToolButton6", R2), Spacer("ToolButton11", R2),
     Counter("Memo1", R2),

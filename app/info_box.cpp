@@ -36,10 +36,23 @@ QFont ListFont(const QWidget& list) {
     return font;
 }
 
-QString Visible(QString line) {
+// A control byte keeps its column as a visible symbol: its control picture
+// (U+2400 onwards) where the font has one, else an arrow for the line ends
+// and the tab and a shaded block for the rest.
+QChar VisibleControl(char16_t code, const QFontMetrics& metrics) {
+    const char16_t picture = code == 0x7F ? char16_t{0x2421} : static_cast<char16_t>(0x2400 + code);
+    if (metrics.inFontUcs4(picture)) return QChar(picture);
+    switch (code) {
+        case u'\r': return QChar(0x21B5);  // downwards arrow with corner leftwards
+        case u'\n': return QChar(0x2193);  // downwards arrow
+        case u'\t': return QChar(0x2192);  // rightwards arrow
+        default: return QChar(0x2591);     // light shade
+    }
+}
+
+QString Visible(QString line, const QFontMetrics& metrics) {
     for (QChar& c : line) {
-        if (c.unicode() < 0x20) c = QChar(0x2400 + c.unicode());
-        else if (c.unicode() == 0x7F) c = QChar(0x2421);
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = VisibleControl(c.unicode(), metrics);
     }
     return line;
 }
@@ -80,7 +93,8 @@ TInfoBox::TInfoBox(QWidget* parent) : QDialog(parent) {
 
 void TInfoBox::SetLines(const QStringList& lines) {
     list_->clear();
-    for (const QString& line : lines) list_->addItem(Visible(line));
+    const QFontMetrics metrics(list_->font());
+    for (const QString& line : lines) list_->addItem(Visible(line, metrics));
 }
 
 }  // namespace dusk::app

@@ -18,8 +18,10 @@ public:
 
     explicit TInfoBox(QWidget* parent = nullptr);
 
-    // Replaces the items of ListBox1. Control characters are shown as their
-    // visible symbols, so every byte keeps its column.
+    // Replaces the items of ListBox1, also while the box is open. Trailing
+    // blanks stay; a control character (a carriage return or line feed inside
+    // a line) is shown as a visible symbol in its own column, never as a
+    // line break.
     void SetLines(const QStringList& lines);
 
 private:

@@ -26,6 +26,7 @@
 #include "app/about_box.h"
 #include "app/child.h"
 #include "app/info_box.h"
+#include "app/scan_timer.h"
 #include "collection/file_list.h"
 #include "core/geometry.h"
 #include "core/image_state.h"
@@ -41,7 +42,6 @@ constexpr int kCounterWidth = 89;
 constexpr int kCounterHeight = 22;
 constexpr int kSpacerWidth = 4;
 constexpr int kScanPauseOnOpen = 2000;
-constexpr int kTimerPeriod = 2000;
 
 QString FromFileSystem(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
 
@@ -49,7 +49,7 @@ bool IsToolBarPlace(Place place) { return place == Place::Row1 || place == Place
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), timer1_(this) {
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     LoadResources();
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Dazove 15 & 16 ZI-RO Zozid Erovadu "));
@@ -77,9 +77,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), timer1_(this) {
     }
     ActionOf(Cmd::Toolbar1)->setChecked(true);
 
-    timer1_.setObjectName(QStringLiteral("Timer1"));
-    timer1_.setInterval(kTimerPeriod);
-    connect(&timer1_, &QTimer::timeout, this, [this] { RunHandler([this] { Timer1Timer(); }); });
+    SetScanTimer(MakeWindowTimer(this));
 
     openDialog_ = new QFileDialog(this);
     openDialog_->setObjectName(QStringLiteral("WyborZbioru"));
@@ -94,6 +92,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), timer1_(this) {
 
     aboutBox_ = new TAboutBox(this);
     infoBox_ = new TInfoBox(this);
+    CreateOutputDialogs();
 }
 
 TMainForm::~TMainForm() = default;
@@ -367,7 +366,7 @@ void TMainForm::ChildFormClose() {
         if (spec.kind != Kind::Command || spec.needs == Needs::Nothing) continue;
         ActionOf(spec.id)->setEnabled(spec.needs == Needs::NoImage);
     }
-    timer1_.stop();
+    timer1_->Stop();
     for (const CommandSpec& spec : CommandTable()) {
         if (spec.press == Press::Scan) ActionOf(spec.id)->setChecked(false);
     }

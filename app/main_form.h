@@ -2,13 +2,13 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <QByteArray>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 
 #include "app/commands.h"
 
@@ -17,12 +17,14 @@ class QFileDialog;
 class QFrame;
 class QLineEdit;
 class QMdiArea;
+class QPrinter;
 
 namespace dusk::app {
 
 class TAboutBox;
 class TChild;
 class TInfoBox;
+class ScanTimer;
 
 // The main window: a multiple-document frame with the menu bar, the two-row
 // tool bar and its counter box, and every command of the program.
@@ -42,6 +44,17 @@ public:
     // Opens the image at `path` (the file system's bytes) as if it had been
     // chosen in the Open dialog.
     void OpenFromCommandLine(const QByteArray& path);
+    // Replaces the scan timer Timer1, so that tests can drive the scan
+    // without waiting; the new timer starts stopped, with a 2,000 ms period.
+    void SetScanTimer(std::unique_ptr<ScanTimer> timer);
+    // Stand-ins for the Save, Print and Print Setup dialogs, so that tests
+    // never drive real ones; an empty one brings the dialog back. A printer
+    // dialog sets up the printer it is given and returns false when the user
+    // cancelled.
+    using PrinterDialog = std::function<bool(QPrinter&)>;
+    void SetSaveChooser(ImageChooser chooser);
+    void SetPrintDialog(PrinterDialog dialog);
+    void SetPrintSetupDialog(PrinterDialog dialog);
 
     QAction* ActionOf(Cmd id) const { return actions_[static_cast<int>(id)]; }
     TChild* CurrentChild() const;
@@ -113,6 +126,7 @@ private:
     void PresentBitmap();
     void RerenderFromOriginal(const std::function<void()>& change, void (*render)());
     void ShowLoadedImage();
+    void ShowListEntry();
 
     // Enabled, checked and pressed states.
     void EnableImageCommands();
@@ -125,6 +139,10 @@ private:
     void ToggleActiveOption(Cmd button);
     void SetScanPause(int milliseconds);
     QString ChooseWithDialog();
+    // The Save, Print and Print Setup dialogs and the printer of the run.
+    struct OutputDialogs;
+    void CreateOutputDialogs();
+    QString ChooseSaveName();
 
     std::array<QAction*, kCmdCount> actions_{};
     QMdiArea* clientArea_ = nullptr;
@@ -134,10 +152,11 @@ private:
     QFileDialog* openDialog_ = nullptr;  // WyborZbioru
     TAboutBox* aboutBox_ = nullptr;
     TInfoBox* infoBox_ = nullptr;
-    QTimer timer1_;
+    std::unique_ptr<ScanTimer> timer1_;  // Timer1
     QPointer<TChild> currentChild_;
     ImageChooser chooser_;
     QString readProblem_;
+    std::shared_ptr<OutputDialogs> output_;
 };
 
 }  // namespace dusk::app

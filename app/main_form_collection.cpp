@@ -1,17 +1,29 @@
-// Stepping through the collection and the timed scan. The scan pause is kept
-// here; stepping and scanning themselves are not offered yet, so their
-// commands change nothing.
+// Stepping through the collection (Next, Previous), the timed scan and the
+// scan pause. Every step loads its list entry on the existing image window
+// the way Open loads a file, without a dialog and without touching the list,
+// the scan pause or the enabled states.
 #include <array>
 #include <utility>
 
 #include <QAction>
+#include <QByteArray>
+#include <QFile>
 
+#include "app/child.h"
 #include "app/main_form.h"
+#include "app/scan_timer.h"
+#include "collection/navigation.h"
+#include "core/geometry.h"
 #include "core/image_state.h"
+#include "core/pipeline.h"
+#include "core/read_image.h"
 
 namespace dusk::app {
 
 namespace {
+
+// Timer1's period until the first tick of the run.
+constexpr int kTimerPeriod = 2000;
 
 constexpr std::array<std::pair<Cmd, int>, 4> kScanPauses{{
     {Cmd::N2seconds1, 2000},
@@ -20,7 +32,25 @@ constexpr std::array<std::pair<Cmd, int>, 4> kScanPauses{{
     {Cmd::N5seconds1, 5000},
 }};
 
+// The pressed states of the two scan buttons.
+void ShowScanButtons(const TMainForm& form, bool forward, bool backward) {
+    form.ActionOf(Cmd::FileForAutoBtn)->setChecked(forward);
+    form.ActionOf(Cmd::FileTylAutBtn)->setChecked(backward);
+}
+
 }  // namespace
+
+void TMainForm::SetScanTimer(std::unique_ptr<ScanTimer> timer) {
+    if (timer1_ != nullptr) timer1_->Stop();
+    timer1_ = std::move(timer);
+    timer1_->Stop();
+    timer1_->SetInterval(kTimerPeriod);
+    timer1_->SetTickHandler([this] { RunHandler([this] { Timer1Timer(); }); });
+    ShowScanButtons(*this, false, false);
+}
+
+// ---------------------------------------------------------------------------
+// Scan pause.
 
 void TMainForm::SetScanPause(int milliseconds) {
     State().ScanPause = milliseconds;
@@ -38,18 +68,78 @@ void TMainForm::N3seconds1Click() { SetScanPause(3000); }
 void TMainForm::N4seconds1Click() { SetScanPause(4000); }
 void TMainForm::N5seconds1Click() { SetScanPause(5000); }
 
-void TMainForm::FileForBtnClick() {}
-void TMainForm::FileTylBtnClick() {}
+// ---------------------------------------------------------------------------
+// Stepping.
 
-// A scan button is pressed exactly while the scan runs in its direction.
+// Makes list entry FilePosition the image on display, in the existing window.
+// An entry that can no longer be read shows black, with the reason in the
+// status bar.
+void TMainForm::ShowListEntry() {
+    if (currentChild_ == nullptr) return;
+    ImageState& s = State();
+    WorkingBuffers buffers;
+    ReadImageAt(ListEntryPath());  // the path becomes the Open dialog's file name
+    s.CurrentFileName = NamePart(s.CurrentImagePath);
+    DeriveGeometry();
+    LoadImageLabel();
+    TakeDefaultOptions();  // a per-image toggle does not carry over; tones back to 0
+    RenderPipeline();
+    PresentBitmap();
+    currentChild_->setWindowTitle(QFile::decodeName(QByteArray::fromStdString(s.CurrentFileName)));
+    ShowOptionStates();
+    ShowFilePosition();
+}
+
+void TMainForm::FileForBtnClick() {
+    if (currentChild_ == nullptr) return;
+    if (StepForward()) ShowListEntry();
+}
+
+void TMainForm::FileTylBtnClick() {
+    if (currentChild_ == nullptr) return;
+    if (StepBackward()) ShowListEntry();
+}
+
+// ---------------------------------------------------------------------------
+// The timed scan. Starting a scan never steps at once, and starting it while
+// it runs (also in the other direction) keeps the countdown running.
+
 void TMainForm::FileForAutoBtnClick() {
-    ActionOf(Cmd::FileForAutoBtn)->setChecked(timer1_.isActive() && State().ScanDirection == 1);
+    if (!timer1_->IsActive()) timer1_->Start();
+    State().ScanDirection = 1;
+    ShowScanButtons(*this, true, false);
 }
-void TMainForm::FileTylAutBtnClick() {
-    ActionOf(Cmd::FileTylAutBtn)->setChecked(timer1_.isActive() && State().ScanDirection == 2);
-}
-void TMainForm::FileStopBtnClick() {}
 
-void TMainForm::Timer1Timer() {}
+void TMainForm::FileTylAutBtnClick() {
+    if (!timer1_->IsActive()) timer1_->Start();
+    State().ScanDirection = 2;
+    ShowScanButtons(*this, false, true);
+}
+
+void TMainForm::FileStopBtnClick() {
+    timer1_->Stop();
+    State().ScanDirection = 0;
+    ShowScanButtons(*this, false, false);
+}
+
+// One scan step. The period follows the scan pause from this tick on; setting
+// an unchanged period would restart the countdown, so it is left alone. At
+// the end of the list the scan stops, one pause after the last image came up;
+// the direction is kept for no one to read until the next scan sets it.
+void TMainForm::Timer1Timer() {
+    const int pause = State().ScanPause;
+    if (pause != timer1_->Interval()) timer1_->SetInterval(pause);
+    switch (AdvanceScan()) {
+        case ScanTick::Idle:
+            break;
+        case ScanTick::Stop:
+            timer1_->Stop();
+            ShowScanButtons(*this, false, false);
+            break;
+        case ScanTick::Step:
+            ShowListEntry();
+            break;
+    }
+}
 
 }  // namespace dusk::app

@@ -1,11 +1,155 @@
-// Saving and printing the picture on display. Not offered yet: the commands
-// change nothing.
+// Saving and printing the picture on display: the whole picture of the image
+// window at its full size, whatever part of it the window shows.
+#include <stdexcept>
+
+#include <QFileDialog>
+#include <QImage>
+#include <QImageWriter>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
+
+#include "app/child.h"
 #include "app/main_form.h"
+#include "core/print_layout.h"
 
 namespace dusk::app {
 
-void TMainForm::SaveAs1Click() {}
-void TMainForm::Print1Click() {}
-void TMainForm::PrintSetup1Click() {}
+struct TMainForm::OutputDialogs {
+    // One printer for the whole run: Print Setup chooses its page for the
+    // later print jobs. Printer pixels are those of the device, not of the
+    // screen.
+    QPrinter printer{QPrinter::HighResolution};
+    QFileDialog* saveDialog = nullptr;  // SavePictureDialog
+    ImageChooser saveChooser;
+    PrinterDialog print;
+    PrinterDialog setup;
+};
+
+namespace {
+
+[[noreturn]] void Fail(const QString& message) { throw std::runtime_error(message.toStdString()); }
+
+}  // namespace
+
+void TMainForm::CreateOutputDialogs() {
+    output_ = std::make_shared<OutputDialogs>();
+    OutputDialogs& out = *output_;
+
+    out.saveDialog = new QFileDialog(this);
+    out.saveDialog->setObjectName(QStringLiteral("SavePictureDialog"));
+    out.saveDialog->setWindowTitle(QStringLiteral("Save image"));
+    out.saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    out.saveDialog->setFileMode(QFileDialog::AnyFile);
+    out.saveDialog->setOption(QFileDialog::DontUseNativeDialog);
+    out.saveDialog->setNameFilters({QStringLiteral("*.bmp"), QStringLiteral("Bitmaps (*.bmp)")});
+    out.saveDialog->setDefaultSuffix(QStringLiteral("bmp"));
+    out.saveDialog->resize(800, 520);
+
+    SetSaveChooser(nullptr);
+    SetPrintDialog(nullptr);
+    SetPrintSetupDialog(nullptr);
+}
+
+void TMainForm::SetSaveChooser(ImageChooser chooser) {
+    if (chooser) {
+        output_->saveChooser = std::move(chooser);
+    } else {
+        output_->saveChooser = [this] { return ChooseSaveName(); };
+    }
+}
+
+// The print and printer-setup dialogs are made afresh for each use, so each
+// starts from the printer's settings as they are now.
+void TMainForm::SetPrintDialog(PrinterDialog dialog) {
+    if (dialog) {
+        output_->print = std::move(dialog);
+    } else {
+        output_->print = [this](QPrinter& printer) {
+            // A guarded pointer, as Qt advises for a dialog run with exec().
+            QPointer<QPrintDialog> shown = new QPrintDialog(&printer, this);
+            shown->setObjectName(QStringLiteral("PrintDialog1"));
+            const bool accepted = shown->exec() == QDialog::Accepted;
+            delete shown;
+            return accepted;
+        };
+    }
+}
+
+void TMainForm::SetPrintSetupDialog(PrinterDialog dialog) {
+    if (dialog) {
+        output_->setup = std::move(dialog);
+    } else {
+        output_->setup = [this](QPrinter& printer) {
+            // A guarded pointer, as Qt advises for a dialog run with exec().
+            QPointer<QPageSetupDialog> shown = new QPageSetupDialog(&printer, this);
+            shown->setObjectName(QStringLiteral("PrinterSetupDialog1"));
+            const bool accepted = shown->exec() == QDialog::Accepted;
+            delete shown;
+            return accepted;
+        };
+    }
+}
+
+QString TMainForm::ChooseSaveName() {
+    if (output_->saveDialog->exec() != QDialog::Accepted) return {};
+    const QStringList chosen = output_->saveDialog->selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.front();
+}
+
+// The picture is written to a temporary file in the same folder and renamed
+// into place once it is complete, so a save that fails leaves any earlier
+// file of that name as it was.
+void TMainForm::SaveAs1Click() {
+    const QString path = output_->saveChooser();
+    // A scan may have moved on while the dialog was open: the picture on
+    // display now is the one saved.
+    if (path.isEmpty() || currentChild_ == nullptr) return;
+    // 24 bits per pixel whatever the extension: Qt would write a grey image
+    // with 8 bits and a colour table.
+    const QImage picture = currentChild_->Picture().convertToFormat(QImage::Format_RGB32);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) Fail(tr("Could not save %1: %2").arg(path, file.errorString()));
+    QImageWriter writer(&file, "BMP");
+    if (!writer.write(picture)) {
+        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+        file.cancelWriting();
+        Fail(tr("Could not save %1: %2").arg(path, reason));
+    }
+    if (!file.commit()) Fail(tr("Could not save %1: %2").arg(path, file.errorString()));
+}
+
+void TMainForm::PrintSetup1Click() { output_->setup(output_->printer); }
+
+void TMainForm::Print1Click() {
+    QPrinter& printer = output_->printer;
+    if (!output_->print(printer)) return;
+    if (currentChild_ == nullptr) return;
+    const QImage picture = currentChild_->Picture();
+
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        const QString where = printer.outputFormat() == QPrinter::PdfFormat
+                                  ? (printer.outputFileName().isEmpty() ? tr("no output file was chosen")
+                                                                        : printer.outputFileName())
+                                  : printer.printerName();
+        Fail(tr("The printer could not start the print job (%1).").arg(where));
+    }
+    // The job is ended whatever happens while drawing.
+    struct EndJob {
+        QPainter& painter;
+        ~EndJob() {
+            if (painter.isActive()) painter.end();
+        }
+    } endJob{painter};
+
+    const PrintRect r = PrintRectangle(picture.width(), picture.height(), printer.width(), printer.height());
+    painter.drawImage(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), picture);
+    if (!painter.end()) Fail(tr("The print job could not be finished."));
+}
 
 }  // namespace dusk::app

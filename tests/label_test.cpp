@@ -40,9 +40,9 @@ TEST(LabelSplit, ShowsLinesOf78CharactersEndingInTwoBlanks) {
     const auto items = dusk::SplitLabel(CrLfLines(67));
     ASSERT_EQ(items.size(), 67u);
     for (int i = 0; i < 67; ++i) {
-        ASSERT_EQ(items[i].size(), 80u);
-        EXPECT_EQ(items[i].substr(0, 7), "LINE " + std::to_string(i + 1) + (i < 9 ? "." : ""));
-        EXPECT_EQ(items[i].substr(78), "  ");
+        std::string line = "LINE " + std::to_string(i + 1);
+        line.resize(78, '.');
+        EXPECT_EQ(items[i], line + "  ");
     }
 }
 
@@ -119,11 +119,27 @@ TEST_F(ReadLabelTest, FallsBackToAnUpperCaseExtension) {
     EXPECT_EQ(Read("V05.IMG").front(), "LOWER");
 }
 
+// Each 80-byte record holds its own number, so an item shows where its
+// bytes came from.
+TEST_F(ReadLabelTest, LongLabelShowsItsFirst5360Bytes) {
+    std::string bytes;
+    for (int record = 0; bytes.size() < 10000; ++record) {
+        std::string text = "R" + std::to_string(record);
+        text.resize(80, static_cast<char>('a' + record % 26));
+        bytes += text;
+    }
+    bytes.resize(10000);
+    dir.write("V05.lbl", bytes);
+    const auto items = Read("V05.img");
+    ASSERT_EQ(items.size(), 67u);
+    for (std::size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i], bytes.substr(80 * i, 78) + "  ") << i + 1;
+}
+
 TEST_F(ReadLabelTest, UnreadableLabelGivesEmptyItems) {
     std::filesystem::create_directory(dir.path() / "V05.lbl");
     const auto items = Read("V05.img");
     ASSERT_EQ(items.size(), 67u);
-    EXPECT_EQ(items.front(), "");
+    for (const auto& item : items) EXPECT_EQ(item, "");
 }
 
 }  // namespace
