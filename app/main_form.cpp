@@ -93,6 +93,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     aboutBox_ = new TAboutBox(this);
     infoBox_ = new TInfoBox(this);
     CreateOutputDialogs();
+    SetUpPointerAndDrops();
 }
 
 TMainForm::~TMainForm() = default;
@@ -227,7 +228,15 @@ void TMainForm::RunHandler(const std::function<void()>& body) {
         message = tr("The command failed for an unknown reason.");
     }
     ReleaseWorkingBuffers();
+    // Scan ticks go on behind an open error box; a failure while one is
+    // already up goes to the status bar instead of stacking boxes.
+    if (showingError_) {
+        statusBar()->showMessage(message);
+        return;
+    }
+    showingError_ = true;
     QMessageBox::critical(this, QStringLiteral("Duskmapper"), message);
+    showingError_ = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -277,6 +286,7 @@ void TMainForm::OpenImage(const QByteArray& path) {
     auto* child = new TChild;
     clientArea_->addSubWindow(child);
     connect(child, &TChild::Closing, this, [this] { RunHandler([this] { ChildFormClose(); }); });
+    ConnectReadout(child);
     currentChild_ = child;
     child->show();
     PresentBitmap();
@@ -317,7 +327,7 @@ void TMainForm::LoadImageLabel() {
     infoBox_->SetLines(lines);
 }
 
-void TMainForm::PresentBitmap() {
+void TMainForm::PresentBitmap(bool unprocessed) {
     const ImageState& s = State();
     const std::int32_t size = BitmapFileSize();
     QImage picture;
@@ -327,6 +337,7 @@ void TMainForm::PresentBitmap() {
                                      .arg(FromFileSystem(s.CurrentFileName))
                                      .toStdString());
     }
+    unprocessed_ = unprocessed;
     currentChild_->ShowPicture(picture);
 }
 
@@ -337,7 +348,7 @@ void TMainForm::RerenderFromOriginal(const std::function<void()>& change, void (
     RestoreFromOriginal();
     change();
     render();
-    PresentBitmap();
+    PresentBitmap(render == RenderUnprocessed);
 }
 
 // ---------------------------------------------------------------------------

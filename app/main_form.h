@@ -7,14 +7,18 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
 #include "app/commands.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QFileDialog;
 class QFrame;
+class QLabel;
 class QLineEdit;
 class QMdiArea;
 class QPrinter;
@@ -110,6 +114,11 @@ public:
     // The scan timer's tick.
     void Timer1Timer();
 
+protected:
+    // An image file dropped on the window opens as Open would open it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void BuildMenus();
     void BuildToolBar();
@@ -123,9 +132,9 @@ private:
     void ReadImageAt(const std::string& path);
     void ShowLoadProblems();
     void LoadImageLabel();
-    void PresentBitmap();
+    // `unprocessed`: the picture was rendered with no stage at all.
+    void PresentBitmap(bool unprocessed = false);
     void RerenderFromOriginal(const std::function<void()>& change, void (*render)());
-    void ShowLoadedImage();
     void ShowListEntry();
 
     // Enabled, checked and pressed states.
@@ -144,6 +153,18 @@ private:
     void CreateOutputDialogs();
     QString ChooseSaveName();
 
+    // The pixel readout and the drops (main_form_input.cpp).
+    void SetUpPointerAndDrops();
+    void ConnectReadout(TChild* child);
+    void ShowReadout(QPoint pixel);
+    void ClearReadout();
+    // A hint in the status bar for a few seconds; the load problems come back after it.
+    void ShowHint(const QString& text);
+    // Accepts a drop (or its entering) of an image file while Open is
+    // available and returns the file; otherwise refuses it, with a hint when
+    // an image window is in the way, and returns an empty text.
+    QByteArray TakeDrop(QDropEvent* event);
+
     std::array<QAction*, kCmdCount> actions_{};
     QMdiArea* clientArea_ = nullptr;
     QFrame* coolBar_ = nullptr;          // MojCoolBar: the band that holds MojToolBar
@@ -156,6 +177,9 @@ private:
     QPointer<TChild> currentChild_;
     ImageChooser chooser_;
     QString readProblem_;
+    QLabel* readout_ = nullptr;  // PixelReadout, at the right of the status bar
+    bool unprocessed_ = false;   // the picture on display shows the file's samples as read
+    bool showingError_ = false;  // a failure box is open
     std::shared_ptr<OutputDialogs> output_;
 };
 

@@ -30,7 +30,9 @@ medians() { grep -o '"median": *[0-9.e+-]*' "$1" | sed 's/.*: *//'; }
 compare() {
   local name=$1 runs=$2
   shift 2
-  hyperfine --warmup 2 --min-runs "$runs" --style basic --export-json "$work/$name.json" "$@" >/dev/null
+  # Every command writes a new file, as a conversion usually does.
+  hyperfine --warmup 2 --min-runs "$runs" --style basic --prepare "rm -rf $work/out/*" \
+    --export-json "$work/$name.json" "$@" >/dev/null
   mapfile -t m < <(medians "$work/$name.json")
   printf '%s\n' "$name"
   local i=0

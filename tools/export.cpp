@@ -97,14 +97,6 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-// Flushes a folder's entries to disk, so that a rename in it survives a crash.
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 }  // namespace
 
 std::string ExportUsage() {
@@ -326,12 +318,14 @@ bool WriteFileReplacing(const std::string& requested, const std::vector<std::uin
         }
         done += static_cast<std::size_t>(put);
     }
-    if (::fsync(fd) != 0) return fail(errno);
+    // Replacing a file: its new bytes reach the disk before the rename, so a
+    // crash leaves the old file or the new one, never an empty one. A new
+    // name has nothing to lose and is not waited for.
+    if (exists && ::fsync(fd) != 0) return fail(errno);
     const int closed = ::close(fd);
     fd = -1;
     if (closed != 0) return fail(errno);
     if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
-    SyncFolder(folder);
     return true;
 }
 
