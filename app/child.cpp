@@ -4,7 +4,10 @@
 #include <cmath>
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPixmap>
 #include <QScrollArea>
 
@@ -26,6 +29,8 @@ TChild::TChild(QWidget* parent) : QMdiSubWindow(parent) {
     image_ = new QLabel;
     image_->setObjectName(QStringLiteral("Image"));
     image_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image_->setMouseTracking(true);
+    image_->installEventFilter(this);
     scroll_->setWidget(image_);
     setWidget(scroll_);
 }
@@ -42,12 +47,44 @@ void TChild::ShowPicture(const QImage& picture) {
     pixmap.setDevicePixelRatio(ratio);
     image_->setPixmap(pixmap);
     picture_ = picture;
+    ratio_ = ratio;
 
     const QMargins frame = contentsMargins();
     resize(logical.width() + frame.left() + frame.right(), logical.height() + frame.top() + frame.bottom());
     // A frame that grew beyond a small client area may have been pushed out
     // at the left or top; its title bar stays reachable.
     if (x() < 0 || y() < 0) move(std::max(0, x()), std::max(0, y()));
+
+    // The readout follows the new picture under a resting pointer.
+    if (pointer_) ReportPointer(*pointer_);
+}
+
+bool TChild::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == image_) {
+        if (event->type() == QEvent::MouseMove) {
+            pointer_ = static_cast<QMouseEvent*>(event)->position();
+            ReportPointer(*pointer_);
+        } else if (event->type() == QEvent::Leave) {
+            pointer_.reset();
+            emit PointerLeft();
+        } else if (event->type() == QEvent::Move && pointer_) {
+            // Scrolling moves the picture under a resting pointer.
+            const auto* move = static_cast<QMoveEvent*>(event);
+            *pointer_ -= QPointF(move->pos() - move->oldPos());
+            ReportPointer(*pointer_);
+        }
+    }
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void TChild::ReportPointer(QPointF position) {
+    const QPoint pixel(static_cast<int>(std::floor(position.x() * ratio_)),
+                       static_cast<int>(std::floor(position.y() * ratio_)));
+    if (picture_.valid(pixel)) {
+        emit PointerMoved(pixel);
+    } else {
+        emit PointerLeft();
+    }
 }
 
 void TChild::closeEvent(QCloseEvent* event) { FormClose(event); }

@@ -25,6 +25,7 @@
 
 #include "app/about_box.h"
 #include "app/child.h"
+#include "app/file_names.h"
 #include "app/info_box.h"
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
@@ -263,7 +264,7 @@ QString TMainForm::ChooseWithDialog() {
 void TMainForm::Open1Click() {
     const QString chosen = chooser_();
     if (chosen.isEmpty()) return;
-    OpenImage(QFile::encodeName(chosen));
+    OpenImage(FileSystemPath(chosen));
 }
 
 void TMainForm::OpenImage(const QByteArray& path) {

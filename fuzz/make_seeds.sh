@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# make_seeds.sh SAMPLES_TOOL OUTDIR
+# Writes a small seed corpus for each fuzz target, made from the sample
+# collection that SAMPLES_TOOL (duskmapper-samples) lays out:
+#   OUTDIR/load_render  16 control bytes, then the first rows of a sample
+#   OUTDIR/label        the sample labels and a few image names
+#   OUTDIR/file_list    the sample names, one per line, in small groups
+# Nothing here is kept in the source tree; the seeds are made anew each run.
+set -euo pipefail
+
+if [ $# -ne 2 ]; then
+  echo "usage: $0 SAMPLES_TOOL OUTDIR" >&2
+  exit 2
+fi
+tool=$1
+out=$2
+samples=$out/samples
+mkdir -p "$out/load_render" "$out/label" "$out/file_list"
+"$tool" "$samples" >/dev/null
+
+# One control block: option flags (16 bits), contrast and brightness (32 bits
+# each, little-endian), shading, name, original, geometry index, two spare.
+control() {  # FLAGS CONTRAST BRIGHTNESS SHADING NAME ORIGINAL GEOMETRY
+  local flags=$1 contrast=$2 brightness=$3
+  printf "$(printf '\\x%02x\\x%02x' $((flags & 255)) $((flags >> 8 & 255)))"
+  for value in "$contrast" "$brightness"; do
+    value=$((value & 0xFFFFFFFF))
+    printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((value & 255)) $((value >> 8 & 255)) \
+      $((value >> 16 & 255)) $((value >> 24 & 255)))"
+  done
+  printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x\\x00\\x00' $(($4 & 255)) "$5" "$6" "$7")"
+}
+
+# Each image's first 16 KiB, under a spread of options, levels and lengths:
+# geometry index 255 keeps the cut length (the default raster), the others
+# pad it to a listed length with mid grey.
+rows=(
+  "0x0000 0 0 0 0 0 8"            # nothing on, 1052 x 660
+  "0x01ff 0 0 0 1 0 24"           # every option, 1036 x 1120
+  "0x0103 40 -20 3 2 0 17"        # stretch, despeckle, missing lines, 996 x 888
+  "0x0060 -100 255 -5 3 0 30"     # both size reductions, 1072 x 896
+  "0x8018 2147483647 -2147483648 127 4 0 0"   # extreme levels, flip flag 7
+  "0x0011 0 0 0 5 1 255"          # the original picture, unlisted length
+  "0x0002 0 100 0 0 0 13"         # despeckle alone, 996 x 712
+  "0x0008 0 0 -128 1 0 255"       # rotate, unlisted length
+)
+n=0
+for image in "$samples"/*.img "$samples"/*.IMG; do
+  set -- ${rows[$((n % ${#rows[@]}))]}
+  { control "$@"; head -c 16384 "$image"; } >"$out/load_render/seed$n"
+  n=$((n + 1))
+done
+control 0 0 0 0 0 0 255 >"$out/load_render/empty"
+
+# Labels: whole, cut inside a record, and the names a label is found by.
+for lbl in "$samples"/*.lbl; do
+  cp "$lbl" "$out/label/$(basename "$lbl")"
+  head -c 2000 "$lbl" >"$out/label/cut-$(basename "$lbl")"
+done
+cp "$samples/V05INFO.TXT" "$out/label/info"
+for name in V0501.img V0502.IMG ed512.img 69_131A.IMG v05.img; do
+  printf '%s' "$name" >"$out/label/name-$name"
+done
+
+# File lists: the sample folder's names, eight to a seed at most.
+(cd "$samples" && ls) | split -l 8 - "$out/file_list/names-"
+printf 'V0501.img\nV0501.img\nv0501.img\nV00.img\nV28.img\nV27\nV01.IMG\n' >"$out/file_list/rules"
+
+rm -rf "$samples"

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# run_short.sh BUILD_DIR [SECONDS]
+# Runs each fuzz target of an already built fuzz build (configured with
+# -DDUSK_BUILD_FUZZERS=ON, see fuzz/CMakeLists.txt) for SECONDS (default 60),
+# one after the other, from a fresh seed corpus. Builds nothing. Fails on the
+# first crash, sanitizer report or hang; the input that caused it is kept in
+# BUILD_DIR/fuzz-artifacts.
+set -euo pipefail
+
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+  echo "usage: $0 BUILD_DIR [SECONDS]" >&2
+  exit 2
+fi
+build=$(cd "$1" && pwd)
+seconds=${2:-60}
+here=$(cd "$(dirname "$0")" && pwd)
+
+work=$(mktemp -d /tmp/dusk-fuzz-run-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+"$here/make_seeds.sh" "$build/tools/duskmapper-samples" "$work/seeds"
+artifacts=$build/fuzz-artifacts
+mkdir -p "$artifacts"
+
+# Target, input length limit: 16 control bytes and 64 KiB of image for the
+# render path; a little more than the 7,000 bytes a label reader looks at;
+# eight names of up to 255 bytes for the list builder.
+targets=(
+  "load_render_fuzz 65552 load_render"
+  "label_fuzz 8192 label"
+  "file_list_fuzz 2100 file_list"
+)
+export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+status=0
+for entry in "${targets[@]}"; do
+  set -- $entry
+  target=$1 max_len=$2 seeds=$3
+  binary=$build/fuzz/$target
+  if [ ! -x "$binary" ]; then
+    echo "$binary is missing: build the fuzz targets first" >&2
+    exit 2
+  fi
+  mkdir -p "$work/corpus-$target"
+  echo "== $target: $seconds s, -max_len=$max_len"
+  if ! "$binary" -max_total_time="$seconds" -max_len="$max_len" -timeout=20 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
+      "$work/corpus-$target" "$work/seeds/$seeds" >"$work/$target.log" 2>&1; then
+    tail -n 60 "$work/$target.log" >&2
+    echo "== $target FAILED; inputs kept in $artifacts" >&2
+    status=1
+    continue
+  fi
+  grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$work/$target.log" | sed "s/^/$target /"
+done
+exit $status

@@ -1,0 +1,472 @@
+// The desktop program as a user meets it, on Qt's offscreen platform: the
+// pixel readout under a pointer moved over the real image window (every
+// orientation, both reductions, after Original Image, scrolled), files
+// dropped on the main window, and one device pixel per sample at a device
+// pixel ratio of 2 (the same executable runs again under QT_SCALE_FACTOR=2).
+//
+// Pointer moves go to the window as the window system would send them (with
+// the enter and leave events that follow), not through the cursor position,
+// which the offscreen platform misplaces at a device pixel ratio of 2.
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QUrl>
+#include <QtTest>
+
+#include "app/child.h"
+#include "app/main_form.h"
+#include "core/image_state.h"
+#include "temp_dir.h"
+
+using dusk::State;
+using dusk::app::TChild;
+using dusk::app::TMainForm;
+
+namespace {
+
+constexpr int kWidth = 1052;
+constexpr int kHeight = 660;
+constexpr int kLength = kWidth * kHeight;  // 694,320 bytes: a known geometry
+
+// Every sample differs from its neighbours in both directions, so a readout
+// one row or one column off shows a different value; 20..219, so no line is
+// blank.
+int SampleAt(int row, int column) { return 20 + (row * 7 + column * 13) % 200; }
+
+std::vector<std::uint8_t> TestSamples(int length = kLength) {
+    std::vector<std::uint8_t> raw(static_cast<std::size_t>(length));
+    for (int k = 0; k < length; ++k) {
+        raw[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(SampleAt(k / kWidth, k % kWidth));
+    }
+    return raw;
+}
+
+QString SampleText(int row, int column, int shown) {
+    return QStringLiteral("Row %1, column %2: file value %3, shown %4")
+        .arg(row)
+        .arg(column)
+        .arg(SampleAt(row, column))
+        .arg(shown);
+}
+
+// One drag over the main window: entering, then dropping.
+struct DropResult {
+    bool enterAccepted = false;
+    bool dropAccepted = false;
+    Qt::DropAction action = Qt::IgnoreAction;
+};
+
+}  // namespace
+
+class IntegrationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void readoutFollowsOrientationAndReduction_data();
+    void readoutFollowsOrientationAndReduction();
+    void readoutAfterOriginalImage();
+    void readoutFollowsRerenderUnderRestingPointer();
+    void readoutBeyondTheFilesData();
+    void readoutClearsWithoutHidingLoadProblems();
+
+    void dropOpensAsOpenDoes();
+    void dropKeepsTheNamesBytes();
+    void dropRefusedWhileImageWindowExists();
+    void dropIgnoresWhatIsNoFile_data();
+    void dropIgnoresWhatIsNoFile();
+    void dropsReachTheMainWindow();
+
+    void onePixelPerSampleAtAnyRatio();
+    void readoutAtTheDevicePixelRatio();
+
+private:
+    QAction* Action(const QString& name) const { return form_->findChild<QAction*>(name); }
+    void Trigger(const QStringList& names) {
+        for (const QString& name : names) {
+            QAction* action = Action(name);
+            QVERIFY2(action != nullptr, qPrintable(name));
+            action->trigger();
+        }
+    }
+    QString WriteImage(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+        const auto path = dir_->write(name, std::string(bytes.begin(), bytes.end()));
+        return QFile::decodeName(QByteArray::fromStdString(path.string()));
+    }
+    void OpenPath(const QString& path) {
+        form_->SetImageChooser([path] { return path; });
+        Trigger({"Open1"});
+        form_->SetImageChooser([] { return QString(); });
+    }
+    QLabel* Picture() const {
+        return form_->CurrentChild() != nullptr ? form_->CurrentChild()->findChild<QLabel*>("Image") : nullptr;
+    }
+    QString Readout() const { return form_->findChild<QLabel*>("PixelReadout")->text(); }
+    // Shown grey level of picture pixel (x, y), from the image window's pixmap.
+    int Shown(int x, int y) const { return qRed(Picture()->pixmap().toImage().pixel(x, y)); }
+    // Moves the pointer over logical point `at` of the picture control, after
+    // scrolling it into view.
+    void PointAt(QPoint at) {
+        QLabel* picture = Picture();
+        QVERIFY(picture != nullptr);
+        auto* scroll = form_->CurrentChild()->findChild<QScrollArea*>("ImageScroll");
+        scroll->ensureVisible(at.x(), at.y(), 8, 8);
+        // From elsewhere, so that the pointer really moves even when it
+        // already rests on the target.
+        LeavePicture();
+        QTest::mouseMove(picture, at);
+    }
+    // Moves the pointer over picture pixel (x, y) at a device pixel ratio of 1.
+    void PointAtPixel(int x, int y) { PointAt(QPoint(x, y)); }
+    void LeavePicture() { QTest::mouseMove(form_->menuBar(), QPoint(5, 5)); }
+    DropResult Drop(const QList<QUrl>& urls, const QString& text = {}) {
+        QMimeData data;
+        if (!urls.isEmpty()) data.setUrls(urls);
+        if (!text.isEmpty()) data.setText(text);
+        const QPoint at = form_->rect().center();
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+        DropResult result;
+        QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form_, &enter);
+        result.enterAccepted = enter.isAccepted();
+        QDropEvent drop(QPointF(at), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form_, &drop);
+        result.dropAccepted = drop.isAccepted();
+        result.action = drop.dropAction();
+        return result;
+    }
+    bool ScaledByTwo() const { return qEnvironmentVariable("QT_SCALE_FACTOR") == QStringLiteral("2"); }
+
+    std::unique_ptr<TempDir> dir_;
+    TMainForm* form_ = nullptr;
+};
+
+void IntegrationTest::init() {
+    dusk::ResetState();
+    dir_ = std::make_unique<TempDir>();
+    form_ = new TMainForm;
+    form_->SetImageChooser([] { return QString(); });
+    form_->showMaximized();
+    QVERIFY(QTest::qWaitForWindowExposed(form_));
+}
+
+void IntegrationTest::cleanup() {
+    delete form_;
+    form_ = nullptr;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    dir_.reset();
+}
+
+// ---------------------------------------------------------------------------
+// Pixel readout.
+
+void IntegrationTest::readoutFollowsOrientationAndReduction_data() {
+    QTest::addColumn<QStringList>("buttons");  // pressed after the image came up
+    QTest::addColumn<QPoint>("pixel");
+    QTest::addColumn<int>("row");  // -1: the grey field
+    QTest::addColumn<int>("column");
+
+    // 1052 x 660. The default flip shows the file's first row at the top;
+    // the half-size picture covers lines 69..398 and columns 137..662, the
+    // quarter-size one lines 152..316 and columns 269..531.
+    const QStringList none;
+    const QStringList flip{"ToolButton10"};  // the flip stops: the file upside down
+    const QStringList rotate{"ToolButton33"};
+    const QStringList half{"ToolButton30"};
+    const QStringList quarter{"ToolButton32"};
+    QTest::newRow("default") << none << QPoint(10, 20) << 20 << 10;
+    QTest::newRow("default, far corner (scrolled)") << none << QPoint(1051, 659) << 659 << 1051;
+    QTest::newRow("upside down") << flip << QPoint(10, 20) << 639 << 10;
+    QTest::newRow("turned by 180") << rotate << QPoint(10, 20) << 639 << 1041;
+    QTest::newRow("turned, upside down: mirrored") << (rotate + flip) << QPoint(10, 20) << 20 << 1041;
+    QTest::newRow("half: first block") << half << QPoint(137, 69) << 0 << 0;
+    QTest::newRow("half: next block") << half << QPoint(138, 70) << 2 << 2;
+    QTest::newRow("half: last block") << half << QPoint(662, 398) << 658 << 1050;
+    QTest::newRow("half: grey left") << half << QPoint(136, 69) << -1 << 0;
+    QTest::newRow("half: grey below") << half << QPoint(137, 399) << -1 << 0;
+    QTest::newRow("half, turned") << (half + rotate) << QPoint(137, 69) << 658 << 1050;
+    QTest::newRow("half, upside down") << (half + flip) << QPoint(137, 69) << 658 << 0;
+    QTest::newRow("quarter: first block") << quarter << QPoint(269, 152) << 0 << 0;
+    QTest::newRow("quarter: last block") << quarter << QPoint(531, 316) << 656 << 1048;
+    QTest::newRow("quarter: grey above") << quarter << QPoint(269, 151) << -1 << 0;
+    QTest::newRow("quarter, upside down") << (quarter + flip) << QPoint(269, 152) << 656 << 0;
+    QTest::newRow("quarter, turned") << (quarter + rotate) << QPoint(269, 152) << 656 << 1048;
+    QTest::newRow("both reductions: quarter wins") << (half + quarter) << QPoint(269, 152) << 0 << 0;
+}
+
+void IntegrationTest::readoutFollowsOrientationAndReduction() {
+    QFETCH(QStringList, buttons);
+    QFETCH(QPoint, pixel);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    if (ScaledByTwo()) QSKIP("positions here are device pixels at a ratio of 1");
+
+    OpenPath(WriteImage("V0501.img", TestSamples()));
+    Trigger(buttons);
+    PointAtPixel(pixel.x(), pixel.y());
+    const int shown = Shown(pixel.x(), pixel.y());
+    if (row < 0) {
+        QCOMPARE(shown, 160);
+        QCOMPARE(Readout(), QStringLiteral("Grey field around the reduced picture, shown 160"));
+    } else {
+        QCOMPARE(Readout(), SampleText(row, column, shown));
+    }
+    // With no option at all the picture shows the samples as they are.
+    if (buttons.isEmpty()) QCOMPARE(shown, SampleAt(row, column));
+}
+
+void IntegrationTest::readoutAfterOriginalImage() {
+    if (ScaledByTwo()) QSKIP("positions here are device pixels at a ratio of 1");
+    OpenPath(WriteImage("V0501.img", TestSamples()));
+    Trigger({"ToolButton33", "ToolButton30", "ToolButton9"});
+    // Nothing ran: the file's first row is at the bottom, the samples as read.
+    PointAtPixel(10, 20);
+    QCOMPARE(Readout(), SampleText(639, 10, SampleAt(639, 10)));
+
+    // The next option command renders through the stages again (all options
+    // cleared, so the flip runs): turned by 180 degrees.
+    Trigger({"ToolButton33"});
+    PointAtPixel(10, 20);
+    QCOMPARE(Readout(), SampleText(639, 1041, Shown(10, 20)));
+
+    // Inverted, the shown value is the file's turned over.
+    Trigger({"ToolButton33", "ToolButton19"});
+    PointAtPixel(30, 40);
+    QCOMPARE(Readout(), SampleText(40, 30, 255 - SampleAt(40, 30)));
+}
+
+void IntegrationTest::readoutFollowsRerenderUnderRestingPointer() {
+    if (ScaledByTwo()) QSKIP("positions here are device pixels at a ratio of 1");
+    OpenPath(WriteImage("V0501.img", TestSamples()));
+    PointAtPixel(10, 20);
+    QCOMPARE(Readout(), SampleText(20, 10, SampleAt(20, 10)));
+    // The pointer stays; the picture under it turns.
+    Trigger({"ToolButton33"});
+    QCOMPARE(Readout(), SampleText(639, 1041, Shown(10, 20)));
+    Trigger({"ToolButton30"});
+    QCOMPARE(Readout(), QStringLiteral("Grey field around the reduced picture, shown 160"));
+    Trigger({"ToolButton30", "ToolButton33"});
+    QCOMPARE(Readout(), SampleText(20, 10, SampleAt(20, 10)));
+
+    // Scrolling moves the picture under the pointer.
+    auto* scroll = form_->CurrentChild()->findChild<QScrollArea*>("ImageScroll");
+    scroll->horizontalScrollBar()->setValue(100);
+    scroll->verticalScrollBar()->setValue(5);
+    QCOMPARE(scroll->verticalScrollBar()->value(), 5);
+    QCOMPARE(Readout(), SampleText(25, 110, SampleAt(25, 110)));
+}
+
+void IntegrationTest::readoutBeyondTheFilesData() {
+    if (ScaledByTwo()) QSKIP("positions here are device pixels at a ratio of 1");
+    // 500,000 bytes: no known length, so 1052 x 660 with the last 194,320
+    // samples missing (row 475 from column 300 on).
+    OpenPath(WriteImage("V0501.img", TestSamples(500000)));
+    PointAtPixel(299, 475);
+    QCOMPARE(Readout(), SampleText(475, 299, SampleAt(475, 299)));
+    PointAtPixel(300, 475);
+    QCOMPARE(Readout(), QStringLiteral("Row 475, column 300: beyond the file's data, shown 0"));
+}
+
+void IntegrationTest::readoutClearsWithoutHidingLoadProblems() {
+    if (ScaledByTwo()) QSKIP("positions here are device pixels at a ratio of 1");
+    const QString missing = QString::fromStdString((dir_->path() / "V0501.img").string());
+    OpenPath(missing);
+    QVERIFY(form_->CurrentChild() != nullptr);
+    const QString problem = form_->statusBar()->currentMessage();
+    QVERIFY2(problem.startsWith(QStringLiteral("Could not read ")), qPrintable(problem));
+
+    // An unreadable file shows black at the default geometry: nothing of it
+    // comes from the file.
+    PointAtPixel(10, 20);
+    QCOMPARE(Readout(), QStringLiteral("Row 20, column 10: beyond the file's data, shown 0"));
+    QCOMPARE(form_->statusBar()->currentMessage(), problem);
+    LeavePicture();
+    QCOMPARE(Readout(), QString());
+    QCOMPARE(form_->statusBar()->currentMessage(), problem);
+
+    // Closing the window clears a readout left standing.
+    PointAtPixel(10, 20);
+    QVERIFY(!Readout().isEmpty());
+    form_->CurrentChild()->close();
+    QCOMPARE(Readout(), QString());
+}
+
+// ---------------------------------------------------------------------------
+// Drag-and-drop.
+
+void IntegrationTest::dropOpensAsOpenDoes() {
+    const QString path = WriteImage("V0501.img", TestSamples());
+    WriteImage("V0502.img", TestSamples());
+
+    // The reference: the same file through Open.
+    OpenPath(path);
+    QVERIFY(form_->CurrentChild() != nullptr);
+    const QImage opened = Picture()->pixmap().toImage();
+    form_->CurrentChild()->close();
+    QTRY_VERIFY(form_->CurrentChild() == nullptr);
+    dusk::ResetState();
+
+    const DropResult result = Drop({QUrl::fromLocalFile(path)});
+    QVERIFY(result.enterAccepted);
+    QVERIFY(result.dropAccepted);
+    QCOMPARE(result.action, Qt::CopyAction);
+    QTRY_VERIFY(form_->CurrentChild() != nullptr);
+    QCOMPARE(form_->CurrentChild()->windowTitle(), QStringLiteral("V0501.img"));
+    QCOMPARE(QFile::decodeName(QByteArray::fromStdString(State().CurrentImagePath)), path);
+    QCOMPARE(form_->findChild<QLineEdit*>("Memo1")->text(), QStringLiteral("1/2"));
+    QCOMPARE(State().ScanPause, 2000);
+    QVERIFY(!Action("Open1")->isEnabled());
+    QVERIFY(Action("FileForBtn")->isEnabled());
+    QCOMPARE(Picture()->pixmap().toImage(), opened);
+}
+
+// File managers send names that are not UTF-8 percent-encoded, byte by byte.
+void IntegrationTest::dropKeepsTheNamesBytes() {
+    const std::string name = "V05\xE9 \xFF%.img";
+    const std::vector<std::uint8_t> samples = TestSamples();
+    const std::string path = dir_->write(name, std::string(samples.begin(), samples.end())).string();
+    const QUrl url = QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
+    QVERIFY(url.isValid());
+    const DropResult result = Drop({url});
+    QVERIFY(result.enterAccepted && result.dropAccepted);
+    QTRY_VERIFY(form_->CurrentChild() != nullptr);
+    QCOMPARE(State().CurrentImagePath, path);
+    QCOMPARE(State().FileLength, kLength);
+    QCOMPARE(State().CurrentFileName, name);
+}
+
+void IntegrationTest::dropRefusedWhileImageWindowExists() {
+    const QString missing = QString::fromStdString((dir_->path() / "V0501.img").string());
+    const QString other = WriteImage("V0502.img", TestSamples());
+    OpenPath(missing);
+    TChild* child = form_->CurrentChild();
+    QVERIFY(child != nullptr);
+    const QString problem = form_->statusBar()->currentMessage();
+    QVERIFY(problem.startsWith(QStringLiteral("Could not read ")));
+
+    const DropResult result = Drop({QUrl::fromLocalFile(other)});
+    QVERIFY(!result.enterAccepted);
+    QVERIFY(!result.dropAccepted);
+    QCOMPARE(form_->statusBar()->currentMessage(),
+             QStringLiteral("Close the image window first to open another image."));
+    QTest::qWait(50);
+    QCOMPARE(form_->findChildren<TChild*>().size(), 1);
+    QCOMPARE(form_->CurrentChild(), child);
+    QCOMPARE(QFile::decodeName(QByteArray::fromStdString(State().CurrentImagePath)), missing);
+    // The hint gives way to the load problem again.
+    QTRY_COMPARE_WITH_TIMEOUT(form_->statusBar()->currentMessage(), problem, 8000);
+}
+
+void IntegrationTest::dropIgnoresWhatIsNoFile_data() {
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<bool>("withWindow");
+    QTest::newRow("web address") << "web" << false;
+    QTest::newRow("web address over an image window") << "web" << true;
+    QTest::newRow("plain text") << "text" << false;
+    QTest::newRow("folder") << "folder" << false;
+    QTest::newRow("folder over an image window") << "folder" << true;
+}
+
+void IntegrationTest::dropIgnoresWhatIsNoFile() {
+    QFETCH(QString, what);
+    QFETCH(bool, withWindow);
+    const QString image = WriteImage("V0501.img", TestSamples());
+    if (withWindow) {
+        OpenPath(image);
+        QVERIFY(form_->CurrentChild() != nullptr);
+    }
+    QList<QUrl> urls;
+    QString text;
+    if (what == QStringLiteral("web")) urls = {QUrl(QStringLiteral("https://example.org/V0501.img"))};
+    if (what == QStringLiteral("text")) text = image;
+    if (what == QStringLiteral("folder")) urls = {QUrl::fromLocalFile(QString::fromStdString(dir_->path().string()))};
+    const std::string before = State().CurrentImagePath;
+    const DropResult result = Drop(urls, text);
+    QVERIFY(!result.enterAccepted);
+    QVERIFY(!result.dropAccepted);
+    QVERIFY(form_->statusBar()->currentMessage().isEmpty());  // no hint for what is no image file
+    QTest::qWait(50);
+    QCOMPARE(form_->CurrentChild() != nullptr, withWindow);
+    QCOMPARE(State().CurrentImagePath, before);
+}
+
+// Qt hands a drop to the innermost widget that takes drops: nothing inside
+// the main window may take them before it does.
+void IntegrationTest::dropsReachTheMainWindow() {
+    OpenPath(WriteImage("V0501.img", TestSamples()));
+    QVERIFY(form_->acceptDrops());
+    for (QWidget* widget : form_->findChildren<QWidget*>()) {
+        if (widget->window() != form_ || !widget->isVisible()) continue;
+        QVERIFY2(!widget->acceptDrops(), qPrintable(widget->objectName() + " " + widget->metaObject()->className()));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Device pixel ratio.
+
+void IntegrationTest::onePixelPerSampleAtAnyRatio() {
+    OpenPath(WriteImage("V0501.img", TestSamples()));
+    QLabel* picture = Picture();
+    QVERIFY(picture != nullptr);
+    const qreal ratio = picture->devicePixelRatioF();
+    if (ScaledByTwo()) QCOMPARE(ratio, 2.0);
+
+    // The control is the picture's size in logical pixels: 526 x 330 at 2.
+    QCOMPARE(picture->size(),
+             QSize(static_cast<int>(std::ceil(kWidth / ratio)), static_cast<int>(std::ceil(kHeight / ratio))));
+    const QPixmap pixmap = picture->pixmap();
+    QCOMPARE(pixmap.devicePixelRatio(), ratio);
+    QCOMPARE(pixmap.size(), QSize(kWidth, kHeight));  // device pixels, one per sample
+    const int corner = SampleAt(659, 1051);
+    QCOMPARE(pixmap.toImage().convertToFormat(QImage::Format_RGB32).pixel(1051, 659), qRgb(corner, corner, corner));
+
+    // The window's size limits are outer sizes in logical pixels.
+    TChild* child = form_->CurrentChild();
+    QVERIFY(child->width() >= TChild::kMinimumWidth && child->width() <= TChild::kMaximumWidth);
+    QVERIFY(child->height() >= TChild::kMinimumHeight && child->height() <= TChild::kMaximumHeight);
+    if (ratio >= 2.0) {
+        // The whole picture fits: no scrolling needed.
+        auto* scroll = child->findChild<QScrollArea*>("ImageScroll");
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+    }
+}
+
+// A logical point covers ratio x ratio device pixels; the readout names the
+// first of them (at 2: logical (5, 10) is picture pixel (10, 20)).
+void IntegrationTest::readoutAtTheDevicePixelRatio() {
+    OpenPath(WriteImage("V0501.img", TestSamples()));
+    const auto ratio = static_cast<int>(Picture()->devicePixelRatioF());
+    if (ScaledByTwo()) QCOMPARE(ratio, 2);
+
+    PointAt(QPoint(5, 10));
+    QCOMPARE(Readout(), SampleText(10 * ratio, 5 * ratio, SampleAt(10 * ratio, 5 * ratio)));
+    const int lastX = (kWidth - 1) / ratio;
+    const int lastY = (kHeight - 1) / ratio;
+    PointAt(QPoint(lastX, lastY));
+    QCOMPARE(Readout(), SampleText(lastY * ratio, lastX * ratio, SampleAt(lastY * ratio, lastX * ratio)));
+    Trigger({"ToolButton33"});
+    PointAt(QPoint(5, 10));
+    QCOMPARE(Readout(), SampleText(kHeight - 1 - 10 * ratio, kWidth - 1 - 5 * ratio, Shown(5 * ratio, 10 * ratio)));
+}
+
+QTEST_MAIN(IntegrationTest)
+#include "integration_test.moc"
