@@ -34,8 +34,8 @@
 
 #include "app/child.h"
 #include "app/main_form.h"
+#include "app_fixture.h"
 #include "core/image_state.h"
-#include "temp_dir.h"
 
 using dusk::State;
 using dusk::app::TChild;
@@ -84,7 +84,7 @@ QStringList Names(const QList<QAction*>& actions, const QToolBar* row = nullptr)
 
 }  // namespace
 
-class AppTest : public QObject {
+class AppTest : public dusk::test::AppFixture {
     Q_OBJECT
 
 private slots:
@@ -117,20 +117,6 @@ private slots:
     void openDialogStartsAtLastImage();
 
 private:
-    QAction* Action(const QString& name) const { return form_->findChild<QAction*>(name); }
-    void Trigger(const QString& name, int times = 1) {
-        QAction* action = Action(name);
-        QVERIFY2(action != nullptr, qPrintable(name));
-        for (int i = 0; i < times; ++i) action->trigger();
-    }
-    QString WriteImage(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        const auto path = dir_->write(name, std::string(bytes.begin(), bytes.end()));
-        return QFile::decodeName(QByteArray::fromStdString(path.string()));
-    }
-    void OpenPath(const QString& path) {
-        form_->SetImageChooser([path] { return path; });
-        Trigger("Open1");
-    }
     QString OpenTestImage() {
         const QString path = WriteImage("V0501.img", samples_);
         OpenPath(path);
@@ -173,26 +159,12 @@ private:
         }
     }
 
-    std::unique_ptr<TempDir> dir_;
-    TMainForm* form_ = nullptr;
     std::vector<std::uint8_t> samples_ = TestSamples();
 };
 
-void AppTest::init() {
-    dusk::ResetState();
-    dir_ = std::make_unique<TempDir>();
-    form_ = new TMainForm;
-    form_->SetImageChooser([] { return QString(); });
-    form_->showMaximized();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
-}
+void AppTest::init() { StartForm(); }
 
-void AppTest::cleanup() {
-    delete form_;
-    form_ = nullptr;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    dir_.reset();
-}
+void AppTest::cleanup() { EndForm(); }
 
 // ---------------------------------------------------------------------------
 // Start-up.
@@ -467,8 +439,7 @@ void AppTest::optionMenuSetsNextLoad() {
     QCOMPARE(State().DefaultOptions[dusk::OptDespeckle], 0);
     Trigger("Despeckleon1");
 
-    form_->CurrentChild()->close();
-    QTRY_VERIFY(form_->CurrentChild() == nullptr);
+    CloseImage();
     OpenTestImage();
     QVERIFY(Action("ToolButton12")->isChecked());
     const QImage despeckled = Shown();
@@ -648,8 +619,7 @@ void AppTest::openDialogStartsAtLastImage() {
     const QString first = OpenTestImage();
     WriteImage("V0502.IMG", samples_);
     WriteImage("V0501.lbl", std::vector<std::uint8_t>(100, 'x'));
-    form_->CurrentChild()->close();
-    QTRY_VERIFY(form_->CurrentChild() == nullptr);
+    CloseImage();
 
     form_->SetImageChooser(nullptr);  // the real dialog
     auto* dialog = form_->findChild<QFileDialog*>("WyborZbioru");

@@ -39,9 +39,8 @@
 
 #include "app/child.h"
 #include "app/main_form.h"
+#include "app_fixture.h"
 #include "core/image_state.h"
-#include "driven_timer.h"
-#include "temp_dir.h"
 
 using dusk::State;
 using dusk::app::TChild;
@@ -204,13 +203,11 @@ void AddKindRows() {
     QTest::newRow("3,000,000 bytes") << Kind::Grown;
 }
 
-QString Decoded(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
-
 }  // namespace
 
 Q_DECLARE_METATYPE(Kind)
 
-class HostileTest : public QObject {
+class HostileTest : public dusk::test::AppFixture {
     Q_OBJECT
 
 private slots:
@@ -229,42 +226,15 @@ private slots:
     void openDialogInAHostileFolder();
 
 private:
-    QAction* Action(const char* name) const { return form_->findChild<QAction*>(name); }
-    void Trigger(const char* name) {
-        QAction* action = Action(name);
-        QVERIFY2(action != nullptr, name);
-        action->trigger();
-    }
-    QString Counter() const { return form_->findChild<QLineEdit*>("Memo1")->text(); }
     QString Message() const { return form_->statusBar()->currentMessage(); }
-    QString Caption() const { return form_->CurrentChild() != nullptr ? form_->CurrentChild()->windowTitle() : QString(); }
-    QImage Picture() const {
-        if (form_->CurrentChild() == nullptr) return {};
-        return form_->CurrentChild()->findChild<QLabel*>("Image")->pixmap().toImage();
-    }
-    // The grey level at the top left of the picture on display, or -1.
-    int Shown() const {
-        const QImage picture = Picture();
-        return picture.isNull() ? -1 : qRed(picture.pixel(0, 0));
-    }
     QStringList LabelLines() const {
         QStringList lines;
         auto* list = form_->findChild<QAbstractItemView*>("ListBox1");
         for (int row = 0; row < list->model()->rowCount(); ++row) lines << list->model()->index(row, 0).data().toString();
         return lines;
     }
-    // Writes a good image of one grey level.
-    void WriteImage(const std::string& name, int fill) const {
-        fs::create_directories((dir_->path() / name).parent_path());
-        dir_->file(name, kLength, static_cast<char>(fill));
-    }
-    void OpenPath(const std::string& path) {
-        const QString text = Decoded(path);
-        form_->SetImageChooser([text] { return text; });
-        Trigger("Open1");
-        QVERIFY(form_->CurrentChild() != nullptr);
-    }
-    void Open(const std::string& name) { OpenPath((dir_->path() / name).string()); }
+    // Closes the image window, if any, and waits until it is gone; the shell
+    // must be back at its start-up state.
     void CloseImage() {
         QPointer<TChild> child = form_->CurrentChild();
         if (child.isNull()) return;
@@ -303,25 +273,19 @@ private:
         QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join(" | ")));
     }
 
-    std::unique_ptr<TempDir> dir_;
-    TMainForm* form_ = nullptr;
     DrivenTimer* timer_ = nullptr;
     QTimer* boxWatch_ = nullptr;
     QStringList boxes_;  // the texts of error boxes that came up
 };
 
 void HostileTest::init() {
-    dusk::ResetState();
-    dir_ = std::make_unique<TempDir>();
+    StartFolder();
     WriteImage("good/V0501.img", 10);
     WriteImage("good/V0502.img", 20);
     WriteImage("good/V0503.img", 30);
     form_ = new TMainForm;
-    auto timer = std::make_unique<DrivenTimer>();
-    timer_ = timer.get();
-    form_->SetScanTimer(std::move(timer));
-    form_->showMaximized();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
+    timer_ = DriveScanTimer();
+    ShowForm();
     // An error box would wait for a click: note its text and close it.
     boxes_.clear();
     boxWatch_ = new QTimer(form_);
@@ -335,11 +299,8 @@ void HostileTest::init() {
 }
 
 void HostileTest::cleanup() {
-    delete form_;
-    form_ = nullptr;
+    EndForm();
     timer_ = nullptr;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    dir_.reset();
 }
 
 // Open on each kind, as if it had been chosen: black with the reason where it

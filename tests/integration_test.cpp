@@ -31,8 +31,8 @@
 
 #include "app/child.h"
 #include "app/main_form.h"
+#include "app_fixture.h"
 #include "core/image_state.h"
-#include "temp_dir.h"
 
 using dusk::State;
 using dusk::app::TChild;
@@ -74,7 +74,7 @@ struct DropResult {
 
 }  // namespace
 
-class IntegrationTest : public QObject {
+class IntegrationTest : public dusk::test::AppFixture {
     Q_OBJECT
 
 private slots:
@@ -99,21 +99,16 @@ private slots:
     void readoutAtTheDevicePixelRatio();
 
 private:
-    QAction* Action(const QString& name) const { return form_->findChild<QAction*>(name); }
+    // Triggers the commands in turn, stopping at the first that is missing.
     void Trigger(const QStringList& names) {
         for (const QString& name : names) {
-            QAction* action = Action(name);
-            QVERIFY2(action != nullptr, qPrintable(name));
-            action->trigger();
+            QVERIFY2(Action(name) != nullptr, qPrintable(name));
+            Action(name)->trigger();
         }
     }
-    QString WriteImage(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        const auto path = dir_->write(name, std::string(bytes.begin(), bytes.end()));
-        return QFile::decodeName(QByteArray::fromStdString(path.string()));
-    }
+    // Open, with the chooser answering `path` this once.
     void OpenPath(const QString& path) {
-        form_->SetImageChooser([path] { return path; });
-        Trigger({"Open1"});
+        AppFixture::OpenPath(path);
         form_->SetImageChooser([] { return QString(); });
     }
     QLabel* Picture() const {
@@ -154,26 +149,11 @@ private:
         return result;
     }
     bool ScaledByTwo() const { return qEnvironmentVariable("QT_SCALE_FACTOR") == QStringLiteral("2"); }
-
-    std::unique_ptr<TempDir> dir_;
-    TMainForm* form_ = nullptr;
 };
 
-void IntegrationTest::init() {
-    dusk::ResetState();
-    dir_ = std::make_unique<TempDir>();
-    form_ = new TMainForm;
-    form_->SetImageChooser([] { return QString(); });
-    form_->showMaximized();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
-}
+void IntegrationTest::init() { StartForm(); }
 
-void IntegrationTest::cleanup() {
-    delete form_;
-    form_ = nullptr;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    dir_.reset();
-}
+void IntegrationTest::cleanup() { EndForm(); }
 
 // ---------------------------------------------------------------------------
 // Pixel readout.
@@ -320,8 +300,7 @@ void IntegrationTest::dropOpensAsOpenDoes() {
     OpenPath(path);
     QVERIFY(form_->CurrentChild() != nullptr);
     const QImage opened = Picture()->pixmap().toImage();
-    form_->CurrentChild()->close();
-    QTRY_VERIFY(form_->CurrentChild() == nullptr);
+    CloseImage();
     dusk::ResetState();
 
     const DropResult result = Drop({QUrl::fromLocalFile(path)});

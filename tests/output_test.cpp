@@ -37,9 +37,9 @@
 
 #include "app/child.h"
 #include "app/main_form.h"
+#include "app_fixture.h"
 #include "core/image_state.h"
 #include "core/print_layout.h"
-#include "temp_dir.h"
 #include "tools/export.h"
 
 using dusk::State;
@@ -130,7 +130,7 @@ std::string LabelText() {
 
 }  // namespace
 
-class OutputTest : public QObject {
+class OutputTest : public dusk::test::AppFixture {
     Q_OBJECT
 
 private slots:
@@ -150,27 +150,10 @@ private slots:
     void infoBoxFollowsLoads();
 
 private:
-    QAction* Action(const QString& name) const { return form_->findChild<QAction*>(name); }
-    void Trigger(const QString& name) {
-        QAction* action = Action(name);
-        QVERIFY2(action != nullptr, qPrintable(name));
-        action->trigger();
-    }
-    QString Path(const std::string& name) const {
-        return QFile::decodeName(QByteArray::fromStdString((dir_->path() / name).string()));
-    }
+    QString Path(const std::string& name) const { return Decoded(dir_->path() / name); }
     QString WriteImage(const std::string& name, Raster r) const {
         dir_->write(name, RampSamples(r));
         return Path(name);
-    }
-    void Open(const QString& path) {
-        form_->SetImageChooser([path] { return path; });
-        Trigger("Open1");
-        QVERIFY(form_->CurrentChild() != nullptr);
-    }
-    void CloseImage() {
-        form_->CurrentChild()->close();
-        QTRY_VERIFY(form_->CurrentChild() == nullptr);
     }
     // Prints the picture on display into `pdf`, with `setUp` choosing the
     // page in place of the print dialog; returns the printer as it was used.
@@ -202,29 +185,19 @@ private:
         }
         return pages;
     }
-
-    std::unique_ptr<TempDir> dir_;
-    TMainForm* form_ = nullptr;
 };
 
 void OutputTest::init() {
-    dusk::ResetState();
-    dir_ = std::make_unique<TempDir>();
+    StartFolder();
     form_ = new TMainForm;
     form_->SetImageChooser([] { return QString(); });
     form_->SetSaveChooser([] { return QString(); });
     form_->SetPrintDialog([](QPrinter&) { return false; });
     form_->SetPrintSetupDialog([](QPrinter&) { return false; });
-    form_->showMaximized();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
+    ShowForm();
 }
 
-void OutputTest::cleanup() {
-    delete form_;
-    form_ = nullptr;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    dir_.reset();
-}
+void OutputTest::cleanup() { EndForm(); }
 
 // ---------------------------------------------------------------------------
 
@@ -266,7 +239,7 @@ void OutputTest::saveWritesWholePicture() {
     QFETCH(QString, saveName);
 
     const QString image = WriteImage("V0501.img", {width, height});
-    Open(image);
+    OpenFile(image);
     for (const QString& button : buttons) Trigger(button);
     // The window shows only part of the picture.
     auto* scroll = form_->CurrentChild()->findChild<QScrollArea*>("ImageScroll");
@@ -303,7 +276,7 @@ void OutputTest::saveWritesWholePicture() {
 }
 
 void OutputTest::saveDialogAddsExtension() {
-    Open(WriteImage("V0501.img", kWide));
+    OpenFile(WriteImage("V0501.img", kWide));
     form_->SetSaveChooser(nullptr);  // the real dialog
     auto* dialog = form_->findChild<QFileDialog*>("SavePictureDialog");
     bool shown = false;
@@ -332,7 +305,7 @@ void OutputTest::failedSaveKeepsOldFile_data() {
 
 void OutputTest::failedSaveKeepsOldFile() {
     QFETCH(QString, how);
-    Open(WriteImage("V0501.img", kWide));
+    OpenFile(WriteImage("V0501.img", kWide));
     const std::string old = "an earlier picture that must survive";
     QString target = Path("kept.bmp");
     if (how == "folder missing") target = Path("no such folder/picture.bmp");
@@ -390,7 +363,7 @@ void OutputTest::printPlacesPicture() {
     QFETCH(bool, ownSize);
     if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) QSKIP("pdftoppm (poppler-utils) is not installed");
 
-    Open(WriteImage("V0501.img", kWide));
+    OpenFile(WriteImage("V0501.img", kWide));
     const QString pdf = Path("print.pdf");
     QPrinter* printer = PrintTo(pdf, [&](QPrinter& p) {
         p.setPageSize(page);
@@ -439,7 +412,7 @@ void OutputTest::printPlacesPicture() {
 
 void OutputTest::printSetupAppliesToLaterJobs() {
     if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) QSKIP("pdftoppm (poppler-utils) is not installed");
-    Open(WriteImage("V0501.img", kWide));
+    OpenFile(WriteImage("V0501.img", kWide));
     QPrinter* setUp = nullptr;
     form_->SetPrintSetupDialog([&](QPrinter& printer) {
         printer.setPageSize(QPageSize(QPageSize::A4));
@@ -460,7 +433,7 @@ void OutputTest::printSetupAppliesToLaterJobs() {
 }
 
 void OutputTest::printerThatCannotStart() {
-    Open(WriteImage("V0501.img", kWide));
+    OpenFile(WriteImage("V0501.img", kWide));
     const QString pdf = Path("no such folder/print.pdf");
     const ErrorBox box = CatchErrorBox([&] { PrintTo(pdf); });
     QVERIFY(box.shown);
@@ -485,7 +458,7 @@ void OutputTest::infoBoxFollowsLoads() {
         return texts;
     };
 
-    Open(first);
+    OpenFile(first);
     QStringList shown = items();
     QCOMPARE(shown.size(), 67);
     // Code page 1250 letters, trailing blanks kept.

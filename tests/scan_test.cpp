@@ -32,8 +32,8 @@
 #include "app/child.h"
 #include "app/main_form.h"
 #include "app/scan_timer.h"
+#include "app_fixture.h"
 #include "core/image_state.h"
-#include "temp_dir.h"
 
 using dusk::State;
 using dusk::app::TChild;
@@ -51,42 +51,6 @@ int FillOf(const std::string& name) {
     return 5;
 }
 
-// A timer on the test's clock. Like QTimer, Start() and SetInterval() count
-// a whole interval afresh from now, even while it runs.
-class DrivenTimer final : public dusk::app::ScanTimer {
-public:
-    bool IsActive() const override { return active_; }
-    int Interval() const override { return interval_; }
-    void Start() override {
-        active_ = true;
-        due_ = now_ + interval_;
-    }
-    void Stop() override { active_ = false; }
-    void SetInterval(int milliseconds) override {
-        interval_ = milliseconds;
-        if (active_) due_ = now_ + interval_;
-    }
-    void SetTickHandler(std::function<void()> tick) override { tick_ = std::move(tick); }
-
-    qint64 Now() const { return now_; }
-    // Lets the clock run to `time`, ticking whenever the countdown runs out.
-    void RunTo(qint64 time) {
-        while (active_ && due_ <= time) {
-            now_ = due_;
-            due_ = now_ + std::max(interval_, 1);
-            tick_();
-        }
-        now_ = std::max(now_, time);
-    }
-
-private:
-    bool active_ = false;
-    int interval_ = 0;
-    qint64 now_ = 0;
-    qint64 due_ = 0;
-    std::function<void()> tick_;
-};
-
 // What the counter and the scan show at one moment of a scan.
 struct Moment {
     qint64 at;
@@ -96,7 +60,7 @@ struct Moment {
 
 }  // namespace
 
-class ScanTest : public QObject {
+class ScanTest : public dusk::test::AppFixture {
     Q_OBJECT
 
 private slots:
@@ -120,20 +84,6 @@ private slots:
     void realTimerBehindModalDialog();
 
 private:
-    QAction* Action(const char* name) const { return form_->findChild<QAction*>(name); }
-    void Trigger(const char* name) {
-        QAction* action = Action(name);
-        QVERIFY2(action != nullptr, name);
-        action->trigger();
-    }
-    QString Counter() const { return form_->findChild<QLineEdit*>("Memo1")->text(); }
-    QString Caption() const { return form_->CurrentChild() != nullptr ? form_->CurrentChild()->windowTitle() : QString(); }
-    // The grey level of the picture on display (top left), or -1.
-    int Shown() const {
-        if (form_->CurrentChild() == nullptr) return -1;
-        const QImage picture = form_->CurrentChild()->findChild<QLabel*>("Image")->pixmap().toImage();
-        return picture.isNull() ? -1 : qRed(picture.pixel(0, 0));
-    }
     QString Scan() const {
         const bool forward = Action("FileForAutoBtn")->isChecked();
         const bool backward = Action("FileTylAutBtn")->isChecked();
@@ -144,19 +94,7 @@ private:
         if (!running && !forward && !backward) return "idle";
         return QStringLiteral("inconsistent (running %1, forward %2, backward %3)").arg(running).arg(forward).arg(backward);
     }
-    static QString Path(const std::filesystem::path& path) {
-        return QFile::decodeName(QByteArray::fromStdString(path.string()));
-    }
-    void WriteImage(const std::string& name, int fill) const {
-        std::filesystem::create_directories((dir_->path() / name).parent_path());
-        dir_->file(name, kLength, static_cast<char>(fill));
-    }
-    void Open(const std::string& name) {
-        const QString path = Path(dir_->path() / name);
-        form_->SetImageChooser([path] { return path; });
-        Trigger("Open1");
-        QVERIFY(form_->CurrentChild() != nullptr);
-    }
+    static QString Path(const std::filesystem::path& path) { return Decoded(path); }
     // Runs the clock through the moments; each change must come exactly at
     // its time, not a millisecond earlier.
     void ExpectTimeline(std::initializer_list<Moment> moments) {
@@ -174,33 +112,24 @@ private:
         }
     }
 
-    std::unique_ptr<TempDir> dir_;
-    TMainForm* form_ = nullptr;
     DrivenTimer* timer_ = nullptr;
 };
 
 void ScanTest::init() {
-    dusk::ResetState();
-    dir_ = std::make_unique<TempDir>();
+    StartFolder();
     // The collection V0501..V0503, an image outside it, and a folder whose
     // only image is outside the collection.
     for (const char* name : {"V0501.img", "V0502.img", "V0503.img", "X0500.img", "empty/X0500.img"}) {
         WriteImage(name, FillOf(std::filesystem::path(name).filename().string()));
     }
     form_ = new TMainForm;
-    auto timer = std::make_unique<DrivenTimer>();
-    timer_ = timer.get();
-    form_->SetScanTimer(std::move(timer));
-    form_->showMaximized();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
+    timer_ = DriveScanTimer();
+    ShowForm();
 }
 
 void ScanTest::cleanup() {
-    delete form_;
-    form_ = nullptr;
+    EndForm();
     timer_ = nullptr;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    dir_.reset();
 }
 
 // ---------------------------------------------------------------------------

@@ -2,10 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 // A fresh folder under the system's temporary directory, removed with
 // everything in it at the end of the test.
@@ -36,6 +39,15 @@ public:
         std::ofstream out(p, std::ios::binary);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return p;
+    }
+    // Writes `bytes` into the named file and returns its path; throws when
+    // the file cannot be written.
+    std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+        const std::filesystem::path file = path_ / name;
+        std::ofstream out(file, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out) throw std::runtime_error("cannot write " + file.string());
+        return file.string();
     }
 
 private:

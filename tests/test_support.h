@@ -1,20 +1,15 @@
 #pragma once
 
 // Shared helpers of the image-core tests: a fresh image record with working
-// buffers, geometry set-up, raster builders, a temporary folder and a raster
-// with guard zones around it.
-
-#include <stdlib.h>
+// buffers, geometry set-up, raster builders, a temporary folder (TempDir, from
+// temp_dir.h) and a raster with guard zones around it.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <new>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,6 +17,7 @@
 
 #include "core/image_state.h"
 #include "core/read_image.h"
+#include "temp_dir.h"
 
 namespace dusk::test {
 
@@ -139,34 +135,6 @@ inline std::uint8_t DisplayedPixel(std::int32_t line, std::int32_t column) {
     return Bitmap()[kBitmapHeaderSize + 3 * (storedRow * static_cast<std::size_t>(s.ImageWidth) +
                                              static_cast<std::size_t>(column))];
 }
-
-// A temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dusk-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-    std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        const std::filesystem::path file = path_ / name;
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out) throw std::runtime_error("cannot write " + file.string());
-        return file.string();
-    }
-
-private:
-    std::filesystem::path path_;
-};
 
 // Replaces RawImage by a buffer with guard zones of a known pattern on both
 // sides, so that a write outside the kRawImageSize bytes shows up.
