@@ -16,6 +16,6 @@ cmake -S "$source" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDUSK_SANITIZE
   -DCMAKE_CXX_FLAGS="-D_GLIBCXX_ASSERTIONS"
 cmake --build "$build" -j2
 
-export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:fast_unwind_on_malloc=0
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" --output-on-failure -j2
