@@ -157,8 +157,8 @@ void LoadResources() {
 }
 
 const CommandSpec& SpecOf(Cmd id) {
-    for (const CommandSpec& spec : kCommands) {
-        if (spec.id == id) return spec;
+    for (const CommandSpec& command : kCommands) {
+        if (command.id == id) return command;
     }
     std::abort();  // every id has its entry
 }

@@ -70,11 +70,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
-    for (const CommandSpec& spec : CommandTable()) {
-        if (spec.kind == Kind::Command && spec.place == Place::KeysOnly) addAction(CreateAction(spec));
+    for (const CommandSpec& command : CommandTable()) {
+        if (command.kind == Kind::Command && command.place == Place::KeysOnly) addAction(CreateAction(command));
     }
-    for (const CommandSpec& spec : CommandTable()) {
-        if (spec.kind == Kind::Command) ActionOf(spec.id)->setEnabled(spec.needs != Needs::Image);
+    for (const CommandSpec& command : CommandTable()) {
+        if (command.kind == Kind::Command) ActionOf(command.id)->setEnabled(command.needs != Needs::Image);
     }
     ActionOf(Cmd::Toolbar1)->setChecked(true);
 
@@ -116,23 +116,23 @@ void TMainForm::OpenFromCommandLine(const QByteArray& path) {
 // ---------------------------------------------------------------------------
 // Building the window from the command table.
 
-QAction* TMainForm::CreateAction(const CommandSpec& spec) {
-    auto* action = new QAction(QString::fromUtf8(spec.text), this);
-    action->setObjectName(QString::fromLatin1(spec.name));
-    if (spec.glyph != nullptr) action->setIcon(QIcon(QString::fromLatin1(spec.glyph)));
-    if (IsToolBarPlace(spec.place)) action->setToolTip(QString::fromUtf8(spec.text));
+QAction* TMainForm::CreateAction(const CommandSpec& command) {
+    auto* action = new QAction(QString::fromUtf8(command.text), this);
+    action->setObjectName(QString::fromLatin1(command.name));
+    if (command.glyph != nullptr) action->setIcon(QIcon(QString::fromLatin1(command.glyph)));
+    if (IsToolBarPlace(command.place)) action->setToolTip(QString::fromUtf8(command.text));
     QList<QKeySequence> keys;
-    if (spec.keys != nullptr) keys << QKeySequence(QString::fromLatin1(spec.keys), QKeySequence::PortableText);
-    if (spec.standardKey != QKeySequence::UnknownKey) {
-        for (const QKeySequence& key : QKeySequence::keyBindings(spec.standardKey)) {
+    if (command.keys != nullptr) keys << QKeySequence(QString::fromLatin1(command.keys), QKeySequence::PortableText);
+    if (command.standardKey != QKeySequence::UnknownKey) {
+        for (const QKeySequence& key : QKeySequence::keyBindings(command.standardKey)) {
             if (!keys.contains(key)) keys << key;
         }
     }
     action->setShortcuts(keys);
-    action->setCheckable(spec.press != Press::None);
-    const Handler handler = spec.handler;
+    action->setCheckable(command.press != Press::None);
+    const Handler handler = command.handler;
     connect(action, &QAction::triggered, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
-    actions_[static_cast<int>(spec.id)] = action;
+    actions_[static_cast<int>(command.id)] = action;
     return action;
 }
 
@@ -140,12 +140,12 @@ void TMainForm::BuildMenus() {
     for (const MenuSpec& menuSpec : MenuTable()) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuSpec.caption));
         menu->setObjectName(QString::fromLatin1(menuSpec.name));
-        for (const CommandSpec& spec : CommandTable()) {
-            if (spec.place != menuSpec.place) continue;
-            if (spec.kind == Kind::Separator) {
-                menu->addSeparator()->setObjectName(QString::fromLatin1(spec.name));
-            } else if (spec.kind == Kind::Command) {
-                menu->addAction(CreateAction(spec));
+        for (const CommandSpec& command : CommandTable()) {
+            if (command.place != menuSpec.place) continue;
+            if (command.kind == Kind::Separator) {
+                menu->addSeparator()->setObjectName(QString::fromLatin1(command.name));
+            } else if (command.kind == Kind::Command) {
+                menu->addAction(CreateAction(command));
             }
         }
     }
@@ -178,12 +178,12 @@ void TMainForm::BuildToolBar() {
         row->setFloatable(false);
         row->setToolButtonStyle(Qt::ToolButtonIconOnly);
         rows->addWidget(row);
-        for (const CommandSpec& spec : CommandTable()) {
-            if (spec.place != place) continue;
-            const QString name = QString::fromLatin1(spec.name);
-            switch (spec.kind) {
+        for (const CommandSpec& command : CommandTable()) {
+            if (command.place != place) continue;
+            const QString name = QString::fromLatin1(command.name);
+            switch (command.kind) {
                 case Kind::Command: {
-                    QAction* action = CreateAction(spec);
+                    QAction* action = CreateAction(command);
                     row->addAction(action);
                     row->widgetForAction(action)->setObjectName(name);
                     break;
@@ -356,17 +356,17 @@ void TMainForm::RerenderFromOriginal(const std::function<void()>& change, void (
 // Enabled, checked and pressed states.
 
 void TMainForm::EnableImageCommands() {
-    for (const CommandSpec& spec : CommandTable()) {
-        if (spec.kind != Kind::Command || spec.needs == Needs::Nothing) continue;
-        ActionOf(spec.id)->setEnabled(spec.needs == Needs::Image);
+    for (const CommandSpec& command : CommandTable()) {
+        if (command.kind != Kind::Command || command.needs == Needs::Nothing) continue;
+        ActionOf(command.id)->setEnabled(command.needs == Needs::Image);
     }
 }
 
 void TMainForm::ShowOptionStates() {
     const ImageState& s = State();
-    for (const CommandSpec& spec : CommandTable()) {
-        if (spec.press == Press::Option && IsToolBarPlace(spec.place)) {
-            ActionOf(spec.id)->setChecked(IsOn(s.DefaultOptions[spec.slot]));
+    for (const CommandSpec& command : CommandTable()) {
+        if (command.press == Press::Option && IsToolBarPlace(command.place)) {
+            ActionOf(command.id)->setChecked(IsOn(s.DefaultOptions[command.slot]));
         }
     }
 }
@@ -374,13 +374,13 @@ void TMainForm::ShowOptionStates() {
 void TMainForm::ShowFilePosition() { counter_->setText(QString::fromStdString(PositionText())); }
 
 void TMainForm::ChildFormClose() {
-    for (const CommandSpec& spec : CommandTable()) {
-        if (spec.kind != Kind::Command || spec.needs == Needs::Nothing) continue;
-        ActionOf(spec.id)->setEnabled(spec.needs == Needs::NoImage);
+    for (const CommandSpec& command : CommandTable()) {
+        if (command.kind != Kind::Command || command.needs == Needs::Nothing) continue;
+        ActionOf(command.id)->setEnabled(command.needs == Needs::NoImage);
     }
     timer1_->Stop();
-    for (const CommandSpec& spec : CommandTable()) {
-        if (spec.press == Press::Scan) ActionOf(spec.id)->setChecked(false);
+    for (const CommandSpec& command : CommandTable()) {
+        if (command.press == Press::Scan) ActionOf(command.id)->setChecked(false);
     }
     counter_->setText(QStringLiteral("0/0"));
     currentChild_ = nullptr;

@@ -122,7 +122,7 @@ protected:
 private:
     void BuildMenus();
     void BuildToolBar();
-    QAction* CreateAction(const CommandSpec& spec);
+    QAction* CreateAction(const CommandSpec& command);
     // Runs a command; a failure ends it, releases the working buffers and is
     // shown in the standard error box.
     void RunHandler(const std::function<void()>& body);

@@ -70,9 +70,9 @@ void TMainForm::ToolButton9Click() {
     RerenderFromOriginal(
         [this] {
             ClearActiveAdjustments();
-            for (const CommandSpec& spec : CommandTable()) {
-                if (spec.press == Press::Option && (spec.place == Place::Row1 || spec.place == Place::Row2)) {
-                    ActionOf(spec.id)->setChecked(false);
+            for (const CommandSpec& command : CommandTable()) {
+                if (command.press == Press::Option && (command.place == Place::Row1 || command.place == Place::Row2)) {
+                    ActionOf(command.id)->setChecked(false);
                 }
             }
         },
