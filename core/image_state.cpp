@@ -1,16 +1,28 @@
 #include "core/image_state.h"
 
+#include <new>
+
 namespace dusk {
 
 namespace {
-// Static storage: zero-filled before the program starts, as the record must be.
-ImageState gState;
+
+// The record is a little over 2 MiB, nearly all of it OriginalImage, which
+// every load writes in full. It gets a zero-filled buffer of its own, backed
+// by huge pages like the working buffers, and is never released.
+ImageState* CreateRecord() {
+    ByteBuffer storage = AllocateZeroed(sizeof(ImageState));
+    return new (storage.release()) ImageState();
+}
+
 }  // namespace
 
-ImageState& State() { return gState; }
+ImageState& State() {
+    static ImageState* const record = CreateRecord();
+    return *record;
+}
 
 void ResetState() {
-    ImageState& s = gState;
+    ImageState& s = State();
     s.RawImage.reset();
     s.BitmapImage.reset();
     s.OriginalImage.fill(0);

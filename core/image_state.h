@@ -7,9 +7,9 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <string>
+
+#include "core/zeroed_buffer.h"
 
 namespace dusk {
 
@@ -40,11 +40,6 @@ using OptionFlags = std::array<std::int32_t, kOptionCount>;
 inline bool IsOn(std::int32_t flag) { return flag == 1; }
 // Toggle as the commands do: any non-zero value becomes 0, 0 becomes 1.
 inline void ToggleFlag(std::int32_t& flag) { flag = flag != 0 ? 0 : 1; }
-
-struct FreeDeleter {
-    void operator()(std::uint8_t* p) const noexcept { std::free(p); }
-};
-using ByteBuffer = std::unique_ptr<std::uint8_t[], FreeDeleter>;
 
 // Statistics gathered between the first despeckle pass and the tone mapping.
 struct HistogramRecord {

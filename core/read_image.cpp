@@ -5,21 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "core/image_state.h"
 
 namespace dusk {
 
 namespace {
-
-ByteBuffer AllocateZeroed(std::size_t size) {
-    auto* p = static_cast<std::uint8_t*>(std::calloc(size, 1));
-    if (p == nullptr) throw std::bad_alloc();
-    return ByteBuffer(p);
-}
 
 class FileDescriptor {
 public:

@@ -2,9 +2,7 @@
 // becomes grey 160 and a 4x4 (or 2x2) box-averaged copy of the W x H raster is
 // drawn at a fixed place around column 400. Destinations outside the raster
 // are skipped, so nothing is written outside it for any geometry.
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "core/image_state.h"
 #include "filters/filters.h"
@@ -51,8 +49,7 @@ void ReduceSize() {
     const long w = s.ImageWidth;
     const long h = s.ImageHeight;
     std::uint8_t* raw = s.RawImage.get();
-    ByteBuffer scratch(static_cast<std::uint8_t*>(std::malloc(kRawImageSize)));
-    if (!scratch) throw std::bad_alloc();
+    const ByteBuffer scratch = AllocateZeroed(kRawImageSize);
     std::memcpy(scratch.get(), raw, kRawImageSize);
     std::memset(raw, kBackground, kRawImageSize);
     if (w <= 0 || h <= 0 || w * h > kRawImageSize) return;

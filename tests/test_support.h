@@ -148,7 +148,7 @@ public:
         if (block_ == nullptr) throw std::bad_alloc();
         std::memset(block_, kPattern, kRawImageSize + 2 * kGuard);
         std::memcpy(block_ + kGuard, content.data(), kRawImageSize);
-        State().RawImage.reset(block_ + kGuard);
+        State().RawImage = ByteBuffer(block_ + kGuard);
     }
     GuardedRawImage(const GuardedRawImage&) = delete;
     GuardedRawImage& operator=(const GuardedRawImage&) = delete;

@@ -1,0 +1,75 @@
+#include "core/zeroed_buffer.h"
+
+#include <cstdlib>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define DUSK_HEAP_BUFFERS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+#define DUSK_HEAP_BUFFERS 1
+#endif
+#endif
+#if !defined(__linux__)
+#define DUSK_HEAP_BUFFERS 1
+#endif
+
+namespace dusk {
+
+namespace {
+
+#if defined(DUSK_HEAP_BUFFERS)
+ByteBuffer HeapZeroed(std::size_t size) {
+    auto* p = static_cast<std::uint8_t*>(std::calloc(size, 1));
+    if (p == nullptr) throw std::bad_alloc();
+    return ByteBuffer(p);
+}
+#else
+constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
+constexpr std::uintptr_t kPage = 4096;
+
+constexpr std::uintptr_t RoundUp(std::uintptr_t value, std::uintptr_t unit) { return (value + unit - 1) / unit * unit; }
+
+// A fresh anonymous mapping (zero by definition) that starts on a huge-page
+// boundary, so that its whole 2 MiB stretches can be huge pages.
+ByteBuffer MappedZeroed(std::size_t size) {
+    const std::uintptr_t length = RoundUp(size == 0 ? 1 : size, kPage);
+    void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) throw std::bad_alloc();
+    const auto first = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t start = RoundUp(first, kHugePage);
+    const std::uintptr_t end = first + length + kHugePage;
+    if (start > first) ::munmap(mapped, start - first);
+    if (end > start + length) ::munmap(reinterpret_cast<void*>(start + length), end - (start + length));
+    // Only advice: without huge pages the buffer works the same, just slower.
+    ::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
+    return ByteBuffer(reinterpret_cast<std::uint8_t*>(start), BufferDeleter{length});
+}
+#endif
+
+}  // namespace
+
+void BufferDeleter::operator()(std::uint8_t* p) const noexcept {
+    if (p == nullptr) return;
+#if !defined(DUSK_HEAP_BUFFERS)
+    if (mappedLength != 0) {
+        ::munmap(p, mappedLength);
+        return;
+    }
+#endif
+    std::free(p);
+}
+
+ByteBuffer AllocateZeroed(std::size_t size) {
+#if defined(DUSK_HEAP_BUFFERS)
+    return HeapZeroed(size);
+#else
+    return MappedZeroed(size);
+#endif
+}
+
+}  // namespace dusk
