@@ -224,12 +224,10 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
     return parsed;
 }
 
-bool RenderImageFile(const std::string& path, const ExportSettings& settings, std::vector<std::uint8_t>& bitmap,
-                     std::string& error) {
+bool RenderIntoBitmapImage(const std::string& path, const ExportSettings& settings, std::string& error) {
     ImageState& s = State();
     SetDespeckleParameters();
     s.CurrentImagePath = path;
-    WorkingBuffers buffers;
     ReadImageFile();
     if (s.FileLength < 0) {
         error = s.ReadError;
@@ -249,7 +247,14 @@ bool RenderImageFile(const std::string& path, const ExportSettings& settings, st
         s.ShadingLevel = settings.shading;
         RenderPipeline();
     }
-    const std::uint8_t* start = s.BitmapImage.get();
+    return true;
+}
+
+bool RenderImageFile(const std::string& path, const ExportSettings& settings, std::vector<std::uint8_t>& bitmap,
+                     std::string& error) {
+    WorkingBuffers buffers;
+    if (!RenderIntoBitmapImage(path, settings, error)) return false;
+    const std::uint8_t* start = State().BitmapImage.get();
     bitmap.assign(start, start + BitmapFileSize());
     return true;
 }
@@ -261,7 +266,7 @@ std::string BitmapNameFor(const std::string& inputName) {
     return inputName.substr(0, dot) + ".bmp";
 }
 
-bool WriteFileReplacing(const std::string& requested, const std::vector<std::uint8_t>& bytes, std::string& error) {
+bool WriteFileReplacing(const std::string& requested, std::span<const std::uint8_t> bytes, std::string& error) {
     // A symbolic link is followed, so the file it names is replaced and the
     // link stays. Only a regular file is ever replaced: renaming over a
     // device, a FIFO or a folder would destroy it or fail half-way.
@@ -347,7 +352,6 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
 
     int failures = 0;
     std::set<std::string> claimed;
-    std::vector<std::uint8_t> bitmap;
     const std::size_t count = settings.inputs.size();
     for (std::size_t i = 0; i < count; ++i) {
         const std::string& input = settings.inputs[i];
@@ -370,12 +374,15 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
         }
 
         try {
+            // The bitmap is written straight from the working buffer.
             std::string reason;
-            if (!RenderImageFile(input, settings, bitmap, reason)) {
+            WorkingBuffers buffers;
+            if (!RenderIntoBitmapImage(input, settings, reason)) {
                 report.Error(input + ": " + reason);
                 ++failures;
                 continue;
             }
+            const std::span<const std::uint8_t> bitmap(State().BitmapImage.get(), BitmapFileSize());
             if (!WriteFileReplacing(target, bitmap, reason)) {
                 report.Error("cannot write " + target + ": " + reason);
                 ++failures;

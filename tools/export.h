@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -43,9 +44,13 @@ std::string ExportUsage();
 std::string ExportVersion();
 
 // Loads one image exactly as the desktop program loads it and renders it with
-// the given settings. On success `bitmap` receives the 54 + 3*W*H bytes of
-// the bitmap file; when the file cannot be read, returns false and sets
-// `error` to the system's reason.
+// the given settings into BitmapImage, whose first BitmapFileSize() bytes are
+// then the bitmap file. The caller holds the working buffers (WorkingBuffers).
+// When the file cannot be read, returns false and sets `error` to the
+// system's reason.
+bool RenderIntoBitmapImage(const std::string& path, const ExportSettings& settings, std::string& error);
+
+// The same, with the 54 + 3*W*H bytes of the bitmap file copied to `bitmap`.
 bool RenderImageFile(const std::string& path, const ExportSettings& settings, std::vector<std::uint8_t>& bitmap,
                      std::string& error);
 
@@ -59,7 +64,7 @@ std::string BitmapNameFor(const std::string& inputName);
 // is not a regular file (a folder, a FIFO, a device) is never replaced. On
 // failure the temporary file is removed, `error` says why and false is
 // returned.
-bool WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
+bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error);
 
 // Converts every input of `settings`. Messages go to `err`; progress lines
 // too when `progress` is set (and --quiet was not given). Returns the exit
