@@ -26,34 +26,51 @@ struct PassParameters {
     int darkMinimum;
 };
 
+// floor(sum / count) == (sum * kReciprocal[count]) >> 20 for every sum of up
+// to eight samples (at most 2040) and count 1 to 8; count 0 gives 0.
+constexpr std::uint32_t kReciprocal[9] = {0,
+                                          (1u << 20),
+                                          ((1u << 20) + 1) / 2,
+                                          ((1u << 20) + 2) / 3,
+                                          ((1u << 20) + 3) / 4,
+                                          ((1u << 20) + 4) / 5,
+                                          ((1u << 20) + 5) / 6,
+                                          ((1u << 20) + 6) / 7,
+                                          ((1u << 20) + 7) / 8};
+
+inline int Mean(int sum, int count) {
+    return static_cast<int>((static_cast<std::uint32_t>(sum) * kReciprocal[count]) >> 20);
+}
+
 // Examines one position: bright step, then dark step against its result.
-inline void ExaminePosition(std::uint8_t* centre, const long (&offsets)[8], const PassParameters& pass) {
+// Returns whether the sample changed. The counts are free of branches, as
+// with speckle the comparisons are close to random; the means multiply
+// instead of dividing, as a run of changing samples is one long chain of
+// dependent steps.
+inline bool ExaminePosition(std::uint8_t* centre, const long (&offsets)[8], const PassParameters& pass) {
     int n[8];
     for (int i = 0; i < 8; ++i) n[i] = centre[offsets[i]];
 
-    // Counting without branches: with speckle the comparisons are close to
-    // random, and mispredicted jumps would dominate the sweep.
-    int v = *centre;
+    const int before = *centre;
     int sum = 0;
     int count = 0;
     for (int i = 0; i < 8; ++i) {
-        const int qualifies = v - n[i] > pass.brightMargin;
+        const int qualifies = before - n[i] > pass.brightMargin;
         count += qualifies;
         sum += n[i] & -qualifies;
     }
-    if (count >= pass.brightMinimum) {
-        v = sum / count;
-        *centre = static_cast<std::uint8_t>(v);
-    }
+    const int bright = count >= pass.brightMinimum ? Mean(sum, count) : before;
 
     sum = 0;
     count = 0;
     for (int i = 0; i < 8; ++i) {
-        const int qualifies = n[i] - v > pass.darkMargin;
+        const int qualifies = n[i] - bright > pass.darkMargin;
         count += qualifies;
         sum += n[i] & -qualifies;
     }
-    if (count >= pass.darkMinimum) *centre = static_cast<std::uint8_t>(sum / count);
+    const int after = count >= pass.darkMinimum ? Mean(sum, count) : bright;
+    *centre = static_cast<std::uint8_t>(after);
+    return after != before;
 }
 
 #ifdef __SSE2__
@@ -62,21 +79,20 @@ inline void ExaminePosition(std::uint8_t* centre, const long (&offsets)[8], cons
 // Until the first such position nothing in the run changes, so the judgement
 // is exact up to and including it.
 inline unsigned CandidateMask(const std::uint8_t* centre, const long (&offsets)[8], const PassParameters& pass) {
+    // SSE2 compares bytes as signed only; flipping the top bit makes that
+    // order the unsigned one.
+    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre));
-    const __m128i brightMargin = _mm_set1_epi8(static_cast<char>(pass.brightMargin));
-    const __m128i darkMargin = _mm_set1_epi8(static_cast<char>(pass.darkMargin));
-    const __m128i vPlusDark = _mm_adds_epu8(v, darkMargin);
+    // v - n > margin  <=>  n < v - margin; below 0 (saturated to 0) nothing qualifies.
+    const __m128i brightBound = _mm_xor_si128(_mm_subs_epu8(v, _mm_set1_epi8(static_cast<char>(pass.brightMargin))), flip);
+    // n - v > margin  <=>  n > v + margin; above 255 (saturated to 255) nothing qualifies.
+    const __m128i darkBound = _mm_xor_si128(_mm_adds_epu8(v, _mm_set1_epi8(static_cast<char>(pass.darkMargin))), flip);
     __m128i brightCount = _mm_setzero_si128();
     __m128i darkCount = _mm_setzero_si128();
     for (long offset : offsets) {
-        const __m128i n = _mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + offset));
-        // v - n > margin  <=>  v > n + margin (saturated: 255 means never).
-        const __m128i nPlusBright = _mm_adds_epu8(n, brightMargin);
-        const __m128i vNotAbove = _mm_cmpeq_epi8(_mm_max_epu8(v, nPlusBright), nPlusBright);
-        brightCount = _mm_sub_epi8(brightCount, _mm_andnot_si128(vNotAbove, _mm_set1_epi8(-1)));
-        // n - v > margin  <=>  n > v + margin.
-        const __m128i nNotAbove = _mm_cmpeq_epi8(_mm_max_epu8(n, vPlusDark), vPlusDark);
-        darkCount = _mm_sub_epi8(darkCount, _mm_andnot_si128(nNotAbove, _mm_set1_epi8(-1)));
+        const __m128i n = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(centre + offset)), flip);
+        brightCount = _mm_sub_epi8(brightCount, _mm_cmplt_epi8(n, brightBound));
+        darkCount = _mm_sub_epi8(darkCount, _mm_cmpgt_epi8(n, darkBound));
     }
     const __m128i bright = _mm_cmpgt_epi8(brightCount, _mm_set1_epi8(static_cast<char>(pass.brightMinimum - 1)));
     const __m128i dark = _mm_cmpgt_epi8(darkCount, _mm_set1_epi8(static_cast<char>(pass.darkMinimum - 1)));
@@ -101,18 +117,21 @@ void DespeckleSweep(const PassParameters& pass) {
     const long offsets[8] = {-1, 1, w - 1, w + 1, w, -w - 1, -w + 1, -w};
     long p = first;
 #ifdef __SSE2__
-    // Skip runs of 16 positions that nothing would change; examine the first
-    // position that would change on its own, then look ahead again from the
-    // next one, which sees the new value.
-    while (p + 15 <= last) {
-        const unsigned mask = CandidateMask(raw + p, offsets, pass);
-        if (mask == 0) {
+    // Judge 16 positions at once and examine only those that would change.
+    // Of the positions after a changed one only the next reads it (as its
+    // left neighbour; the others lie a row away, beyond the 16), so only that
+    // judgement goes stale: that position is examined whatever its judgement,
+    // and so on while samples keep changing.
+    if (w > 17) {
+        while (p + 15 <= last) {
+            unsigned mask = CandidateMask(raw + p, offsets, pass);
+            while (mask != 0) {
+                int bit = std::countr_zero(mask);
+                while (ExaminePosition(raw + p + bit, offsets, pass) && bit < 15) ++bit;
+                mask &= ~0u << bit << 1;
+            }
             p += 16;
-            continue;
         }
-        p += std::countr_zero(mask);
-        ExaminePosition(raw + p, offsets, pass);
-        ++p;
     }
 #endif
     for (; p <= last; ++p) ExaminePosition(raw + p, offsets, pass);
