@@ -1,7 +1,10 @@
 #include "core/zeroed_buffer.h"
 
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <utility>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -32,12 +35,44 @@ ByteBuffer HeapZeroed(std::size_t size) {
 constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
 constexpr std::uintptr_t kPage = 4096;
 
+// Released mappings kept for the next request of the same length: a running
+// program then clears a kept buffer with memset, as calloc would, instead of
+// having the system clear fresh pages at every render. Like the record, this
+// belongs to the one thread that works on images.
+struct SpareMapping {
+    std::uint8_t* start = nullptr;
+    std::uintptr_t length = 0;
+};
+std::array<SpareMapping, 3> gSpares;
+
+std::uint8_t* TakeSpare(std::uintptr_t length) {
+    for (SpareMapping& spare : gSpares) {
+        if (spare.start != nullptr && spare.length == length) {
+            return std::exchange(spare.start, nullptr);
+        }
+    }
+    return nullptr;
+}
+
+bool KeepSpare(std::uint8_t* start, std::uintptr_t length) {
+    for (SpareMapping& spare : gSpares) {
+        if (spare.start == nullptr) {
+            spare = {start, length};
+            return true;
+        }
+    }
+    return false;
+}
 constexpr std::uintptr_t RoundUp(std::uintptr_t value, std::uintptr_t unit) { return (value + unit - 1) / unit * unit; }
 
 // A fresh anonymous mapping (zero by definition) that starts on a huge-page
 // boundary, so that its whole 2 MiB stretches can be huge pages.
 ByteBuffer MappedZeroed(std::size_t size) {
     const std::uintptr_t length = RoundUp(size == 0 ? 1 : size, kPage);
+    if (std::uint8_t* kept = TakeSpare(length)) {
+        std::memset(kept, 0, size);
+        return ByteBuffer(kept, BufferDeleter{length});
+    }
     void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) throw std::bad_alloc();
     const auto first = reinterpret_cast<std::uintptr_t>(mapped);
@@ -57,7 +92,7 @@ void BufferDeleter::operator()(std::uint8_t* p) const noexcept {
     if (p == nullptr) return;
 #if !defined(DUSK_HEAP_BUFFERS)
     if (mappedLength != 0) {
-        ::munmap(p, mappedLength);
+        if (!KeepSpare(p, mappedLength)) ::munmap(p, mappedLength);
         return;
     }
 #endif
