@@ -199,6 +199,23 @@ TEST_F(FreshStateTest, SymlinkToRegularFileIsRead) {
     EXPECT_EQ(Raw()[300], 0);
 }
 
+// Buffers handed out again after use (a running program keeps released ones)
+// come zero-filled and whole, whatever sizes were asked for before and
+// whichever are still held.
+TEST(ZeroedBufferTest, EveryRequestGetsItsWholeSizeZeroed) {
+    constexpr std::size_t kSizes[] = {kBitmapImageSize, kRawImageSize, 1, 4097, kRawImageSize, kBitmapImageSize, 1};
+    ByteBuffer held;
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t size : kSizes) {
+            ByteBuffer buffer = AllocateZeroed(size);
+            EXPECT_TRUE(AllZero(buffer.get(), buffer.get() + size)) << "size " << size << ", round " << round;
+            std::memset(buffer.get(), 0xEE, size);
+            // Keep every other buffer a while, so that releases and requests interleave.
+            if (size % 2 == 0) std::swap(held, buffer);
+        }
+    }
+}
+
 struct PathCase {
     const char* path;
     const char* directory;
