@@ -106,7 +106,7 @@ constexpr std::array kCommands{
     Button(Cmd::ToolButton9, "ToolButton9", "Original Image", GLYPH("original"), R1, &M::ToolButton9Click),
     Button(Cmd::ToolButton10, "ToolButton10", "Flip Vertically", GLYPH("flip"), R1, &M::ToolButton10Click, Needs::Image, Press::Option, OptFlipVertically),
     Button(Cmd::ToolButton33, "ToolButton33", "Rotate", GLYPH("rotate"), R1, &M::ToolButton33Click, Needs::Image, Press::Option, OptRotate),
-    Button(Cmd::ToolButton12, "ToolButton12", "Despeckle", GLYPH("despeckle"), R1, &M::ToolButton12Click, Needs::Image, Press::Option, OptDespeckle),
+    Button(Cmd::ToolButton12, "ToolButton12", "Despeckle", GLYPH("impulses"), R1, &M::ToolButton12Click, Needs::Image, Press::Option, OptDespeckle),
     Button(Cmd::ToolButton13, "ToolButton13", "Stretch", GLYPH("stretch"), R1, &M::ToolButton13Click, Needs::Image, Press::Option, OptStretch),
     Button(Cmd::ToolButton18, "ToolButton18", "Missing lines", GLYPH("missing-lines"), R1, &M::ToolButton18Click, Needs::Image, Press::Option, OptMissingLines),
     Spacer("ToolButton14", R1), Separator("ToolButton2", R1), Spacer("ToolButton1", R1),
