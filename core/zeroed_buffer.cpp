@@ -63,10 +63,12 @@ bool KeepSpare(std::uint8_t* start, std::uintptr_t length) {
     }
     return false;
 }
+
 constexpr std::uintptr_t RoundUp(std::uintptr_t value, std::uintptr_t unit) { return (value + unit - 1) / unit * unit; }
 
-// A fresh anonymous mapping (zero by definition) that starts on a huge-page
-// boundary, so that its whole 2 MiB stretches can be huge pages.
+// A kept mapping of the same length, cleared, or else a fresh anonymous
+// mapping (zero by definition) that starts on a huge-page boundary, so that
+// its whole 2 MiB stretches can be huge pages.
 ByteBuffer MappedZeroed(std::size_t size) {
     const std::uintptr_t length = RoundUp(size == 0 ? 1 : size, kPage);
     if (std::uint8_t* kept = TakeSpare(length)) {
