@@ -73,10 +73,16 @@ void BuildFileList() {
     s.FileCount = static_cast<std::int32_t>(names.size());
     std::move(names.begin(), names.end(), s.FileList.begin());
 
+    // The entry of exactly this name; only where none exists, the last entry
+    // that matches in any letter case (a folder may hold V05A.img and V05a.img).
     const std::string wantedUpper = UpperAscii(s.CurrentFileName);
     for (std::int32_t k = 1; k <= s.FileCount; ++k) {
         const std::string& entry = s.FileList[k - 1];
-        if (entry == s.CurrentFileName || UpperAscii(entry) == wantedUpper) s.FilePosition = k;
+        if (entry == s.CurrentFileName) {
+            s.FilePosition = k;
+            return;
+        }
+        if (UpperAscii(entry) == wantedUpper) s.FilePosition = k;
     }
 }
 

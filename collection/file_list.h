@@ -16,8 +16,8 @@ void ClearFileList();
 
 // Lists the collection entries of DirectoryPath (subfolders not searched),
 // sorted by byte value, whole names kept, and finds CurrentFileName among
-// them (exactly or with a-z upper-cased on both sides; the last match wins;
-// 0 when absent). When more than 1,000 entries qualify, the first 1,000 in
+// them: the entry of exactly that name, or else the last one that matches
+// with a-z upper-cased on both sides; 0 when absent. When more than 1,000 entries qualify, the first 1,000 in
 // sort order are kept and FileListCut is set.
 void BuildFileList();
 

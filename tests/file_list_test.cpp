@@ -104,12 +104,17 @@ TEST_F(FileListTest, FindsThePositionIgnoringAsciiCase) {
     EXPECT_EQ(State().FilePosition, 0);
 }
 
-TEST_F(FileListTest, LastMatchWinsWhenNamesDifferOnlyInCase) {
+// Names that differ only in letter case: the exact name wins; without one,
+// the last entry that matches in any case.
+TEST_F(FileListTest, ExactNameWinsOverOneThatDiffersInCase) {
     dir.file("V05A.IMG", 20000);
     dir.file("V05a.IMG", 20000);
-    Build("V05A.IMG");
-    EXPECT_EQ(Listed(), (std::vector<std::string>{"V05A.IMG", "V05a.IMG"}));
-    EXPECT_EQ(State().FilePosition, 2);
+    const std::pair<const char*, std::int32_t> cases[] = {{"V05A.IMG", 1}, {"V05a.IMG", 2}, {"v05a.img", 2}};
+    for (const auto& [name, position] : cases) {
+        Build(name);
+        EXPECT_EQ(Listed(), (std::vector<std::string>{"V05A.IMG", "V05a.IMG"}));
+        EXPECT_EQ(State().FilePosition, position) << name;
+    }
 }
 
 TEST_F(FileListTest, OpenedFileOutsideTheListHasPositionZero) {
