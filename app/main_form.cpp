@@ -29,11 +29,9 @@
 #include "app/info_box.h"
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
-#include "core/geometry.h"
 #include "core/image_state.h"
 #include "core/label.h"
-#include "core/pipeline.h"
-#include "core/read_image.h"
+#include "load/load_image.h"
 
 namespace dusk::app {
 
@@ -42,7 +40,6 @@ namespace {
 constexpr int kCounterWidth = 89;
 constexpr int kCounterHeight = 22;
 constexpr int kSpacerWidth = 4;
-constexpr int kScanPauseOnOpen = 2000;
 
 QString FromFileSystem(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
 
@@ -269,20 +266,10 @@ void TMainForm::Open1Click() {
 
 void TMainForm::OpenImage(const QByteArray& path) {
     if (currentChild_ != nullptr) return;  // there is never more than one image window
-    ImageState& s = State();
-    SetDespeckleParameters();
-    WorkingBuffers buffers;
-    ReadImageAt(path.toStdString());
-    s.DirectoryPath = DirectoryPart(s.CurrentImagePath);
-    s.CurrentFileName = NamePart(s.CurrentImagePath);
-    DeriveGeometry();
-    LoadImageLabel();
-    ClearFileList();
-    BuildFileList();
-    ShowLoadProblems();
-    TakeDefaultOptions();
-    SetScanPause(kScanPauseOnOpen);
-    RenderPipeline();
+    const ImageState& s = State();
+    const WorkingBuffers buffers = LoadImage(path.toStdString());
+    NoteLoad();
+    ShowScanPause();
 
     auto* child = new TChild;
     clientArea_->addSubWindow(child);
@@ -290,23 +277,23 @@ void TMainForm::OpenImage(const QByteArray& path) {
     ConnectReadout(child);
     currentChild_ = child;
     child->show();
-    PresentBitmap();
+    PresentBitmap(buffers);
     child->setWindowTitle(FromFileSystem(s.CurrentFileName));
     EnableImageCommands();
     ShowOptionStates();
     ShowFilePosition();
 }
 
-void TMainForm::ReadImageAt(const std::string& path) {
-    ImageState& s = State();
-    s.CurrentImagePath = path;
-    ReadImageFile();
+void TMainForm::NoteLoad() {
+    const ImageState& s = State();
     if (s.FileLength < 0) {
-        readProblem_ = tr("Could not read %1: %2").arg(FromFileSystem(path), QString::fromLocal8Bit(s.ReadError.c_str()));
+        readProblem_ = tr("Could not read %1: %2")
+                           .arg(FromFileSystem(s.CurrentImagePath), QString::fromLocal8Bit(s.ReadError.c_str()));
     } else {
         readProblem_.clear();
     }
     ShowLoadProblems();
+    ShowImageLabel();
 }
 
 void TMainForm::ShowLoadProblems() {
@@ -322,34 +309,28 @@ void TMainForm::ShowLoadProblems() {
     }
 }
 
-void TMainForm::LoadImageLabel() {
+void TMainForm::ShowImageLabel() {
     QStringList lines;
-    for (const std::string& item : ReadImageLabel()) lines << QString::fromStdString(Cp1250ToUtf8(item));
+    for (const std::string& item : State().LabelLines) lines << QString::fromStdString(Cp1250ToUtf8(item));
     infoBox_->SetLines(lines);
 }
 
-void TMainForm::PresentBitmap(bool unprocessed) {
+void TMainForm::PresentBitmap(const WorkingBuffers& buffers) {
     const ImageState& s = State();
-    const std::int32_t size = BitmapFileSize();
+    const std::span<const std::uint8_t> bitmap = buffers.Bitmap();
     QImage picture;
-    if (size > kBitmapImageSize || !picture.loadFromData(s.BitmapImage.get(), size, "BMP") ||
+    if (bitmap.empty() || !picture.loadFromData(bitmap.data(), static_cast<int>(bitmap.size()), "BMP") ||
         picture.width() != s.ImageWidth || picture.height() != s.ImageHeight) {
         throw std::runtime_error(tr("The picture of %1 could not be decoded.")
                                      .arg(FromFileSystem(s.CurrentFileName))
                                      .toStdString());
     }
-    unprocessed_ = unprocessed;
     currentChild_->ShowPicture(picture);
 }
 
-void TMainForm::RerenderFromOriginal(const std::function<void()>& change, void (*render)()) {
+void TMainForm::RerenderFromOriginal(const Change& change, RenderMode mode) {
     if (currentChild_ == nullptr) return;
-    WorkingBuffers buffers;
-    AllocateWorkingBuffers();
-    RestoreFromOriginal();
-    change();
-    render();
-    PresentBitmap(render == RenderUnprocessed);
+    PresentBitmap(Rerender(change, mode));
 }
 
 // ---------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "app/commands.h"
+#include "load/load_image.h"
 
 class QAction;
 class QDragEnterEvent;
@@ -127,14 +128,15 @@ private:
     // shown in the standard error box.
     void RunHandler(const std::function<void()>& body);
 
-    // The load steps shared by Open and by stepping through the collection.
+    // Open and the window's part of every load and re-render.
     void OpenImage(const QByteArray& path);
-    void ReadImageAt(const std::string& path);
+    // After a load: the read problem and the label of the image now loaded.
+    void NoteLoad();
     void ShowLoadProblems();
-    void LoadImageLabel();
-    // `unprocessed`: the picture was rendered with no stage at all.
-    void PresentBitmap(bool unprocessed = false);
-    void RerenderFromOriginal(const std::function<void()>& change, void (*render)());
+    void ShowImageLabel();
+    // Shows the bitmap that a load or re-render left in the buffers.
+    void PresentBitmap(const WorkingBuffers& buffers);
+    void RerenderFromOriginal(const Change& change, RenderMode mode = RenderMode::Corrected);
     void ShowListEntry();
 
     // Enabled, checked and pressed states.
@@ -178,7 +180,6 @@ private:
     ImageChooser chooser_;
     QString readProblem_;
     QLabel* readout_ = nullptr;  // PixelReadout, at the right of the status bar
-    bool unprocessed_ = false;   // the picture on display shows the file's samples as read
     bool showingError_ = false;  // a failure box is open
     std::shared_ptr<OutputDialogs> output_;
 };

@@ -13,10 +13,8 @@
 #include "app/main_form.h"
 #include "app/scan_timer.h"
 #include "collection/navigation.h"
-#include "core/geometry.h"
 #include "core/image_state.h"
-#include "core/pipeline.h"
-#include "core/read_image.h"
+#include "load/load_image.h"
 
 namespace dusk::app {
 
@@ -76,15 +74,10 @@ void TMainForm::N5seconds1Click() { SetScanPause(5000); }
 // status bar.
 void TMainForm::ShowListEntry() {
     if (currentChild_ == nullptr) return;
-    ImageState& s = State();
-    WorkingBuffers buffers;
-    ReadImageAt(ListEntryPath());  // the path becomes the Open dialog's file name
-    s.CurrentFileName = NamePart(s.CurrentImagePath);
-    DeriveGeometry();
-    LoadImageLabel();
-    TakeDefaultOptions();  // a per-image toggle does not carry over; tones back to 0
-    RenderPipeline();
-    PresentBitmap();
+    const ImageState& s = State();
+    const WorkingBuffers buffers = LoadListEntry();  // the path becomes the Open dialog's file name
+    NoteLoad();
+    PresentBitmap(buffers);
     currentChild_->setWindowTitle(QFile::decodeName(QByteArray::fromStdString(s.CurrentFileName)));
     ShowOptionStates();
     ShowFilePosition();
@@ -106,19 +99,19 @@ void TMainForm::FileTylBtnClick() {
 
 void TMainForm::FileForAutoBtnClick() {
     if (!timer1_->IsActive()) timer1_->Start();
-    State().ScanDirection = 1;
+    State().ScanDirection = Direction::Forward;
     ShowScanButtons(*this, true, false);
 }
 
 void TMainForm::FileTylAutBtnClick() {
     if (!timer1_->IsActive()) timer1_->Start();
-    State().ScanDirection = 2;
+    State().ScanDirection = Direction::Backward;
     ShowScanButtons(*this, false, true);
 }
 
 void TMainForm::FileStopBtnClick() {
     timer1_->Stop();
-    State().ScanDirection = 0;
+    State().ScanDirection = Direction::None;
     ShowScanButtons(*this, false, false);
 }
 

@@ -5,7 +5,7 @@
 
 #include "app/main_form.h"
 #include "core/image_state.h"
-#include "core/pipeline.h"
+#include "load/load_image.h"
 
 namespace dusk::app {
 
@@ -20,12 +20,10 @@ void TMainForm::ToggleActiveOption(Cmd button) {
     QAction* action = ActionOf(button);
     // The click has already flipped the button; it follows the flag alone.
     action->setChecked(IsOn(flag));
-    RerenderFromOriginal(
-        [&flag, action] {
-            ToggleFlag(flag);
-            action->setChecked(IsOn(flag));
-        },
-        RenderPipeline);
+    RerenderFromOriginal([&flag, action] {
+        ToggleFlag(flag);
+        action->setChecked(IsOn(flag));
+    });
 }
 
 void TMainForm::Atostretch1Click() { ToggleDefaultOption(Cmd::Atostretch1); }
@@ -46,22 +44,22 @@ void TMainForm::ToolButton30Click() { ToggleActiveOption(Cmd::ToolButton30); }
 void TMainForm::ToolButton32Click() { ToggleActiveOption(Cmd::ToolButton32); }
 
 void TMainForm::ToolButton27Click() {
-    RerenderFromOriginal([] { AdjustLevel(State().ContrastLevel, -1); }, RenderPipeline);
+    RerenderFromOriginal([] { AdjustLevel(State().ContrastLevel, -1); });
 }
 void TMainForm::ToolButton28Click() {
-    RerenderFromOriginal([] { AdjustLevel(State().ContrastLevel, +1); }, RenderPipeline);
+    RerenderFromOriginal([] { AdjustLevel(State().ContrastLevel, +1); });
 }
 void TMainForm::ToolButton20Click() {
-    RerenderFromOriginal([] { AdjustLevel(State().BrightnessOffset, -20); }, RenderPipeline);
+    RerenderFromOriginal([] { AdjustLevel(State().BrightnessOffset, -20); });
 }
 void TMainForm::ToolButton21Click() {
-    RerenderFromOriginal([] { AdjustLevel(State().BrightnessOffset, +20); }, RenderPipeline);
+    RerenderFromOriginal([] { AdjustLevel(State().BrightnessOffset, +20); });
 }
 void TMainForm::ToolButton22Click() {
-    RerenderFromOriginal([] { AdjustLevel(State().ShadingLevel, -1); }, RenderPipeline);
+    RerenderFromOriginal([] { AdjustLevel(State().ShadingLevel, -1); });
 }
 void TMainForm::ToolButton23Click() {
-    RerenderFromOriginal([] { AdjustLevel(State().ShadingLevel, +1); }, RenderPipeline);
+    RerenderFromOriginal([] { AdjustLevel(State().ShadingLevel, +1); });
 }
 
 // Original Image: the file's samples exactly as read, with no correction at
@@ -76,7 +74,7 @@ void TMainForm::ToolButton9Click() {
                 }
             }
         },
-        RenderUnprocessed);
+        RenderMode::Unprocessed);
 }
 
 }  // namespace dusk::app

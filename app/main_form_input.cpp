@@ -79,7 +79,7 @@ void TMainForm::ShowReadout(QPoint pixel) {
     const int shown = qRed(picture.pixel(pixel));  // grey: red, green and blue agree
 
     const ImageState& s = State();
-    const FilePoint point = MapToFile(CurrentDisplayMapping(unprocessed_), pixel.x(), pixel.y());
+    const FilePoint point = MapToFile(CurrentDisplayMapping(), pixel.x(), pixel.y());
     switch (point.kind) {
         case PointKind::Outside:
             ClearReadout();

@@ -12,12 +12,9 @@
 #include <benchmark/benchmark.h>
 
 #include "collection/file_list.h"
-#include "core/geometry.h"
 #include "core/image_state.h"
-#include "core/label.h"
-#include "core/pipeline.h"
-#include "core/read_image.h"
-#include "filters/filters.h"
+#include "load/load_image.h"
+#include "render/pipeline.h"
 
 namespace {
 
@@ -29,26 +26,34 @@ struct Geometry {
 constexpr Geometry kGeometries[] = {
     {694320, 1052, 660}, {926280, 996, 932}, {1160320, 1036, 1120}, {959440, 1072, 896}};
 
-// Radar-like samples: a smooth ramp with noise and some impulses.
-void FillSamples(int length) {
+// A folder of the benchmark's own, removed at the end.
+struct BenchFolder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("dusk-bench-" + std::to_string(::getpid()));
+    BenchFolder() { std::filesystem::create_directories(path); }
+    ~BenchFolder() { std::filesystem::remove_all(path); }
+};
+
+// Writes a radar-like image of `length` bytes: a smooth ramp with noise and
+// some impulses.
+std::string WriteSamples(const std::filesystem::path& folder, int length) {
     std::mt19937 random(42);
-    std::uint8_t* raw = State().RawImage.get();
+    std::string bytes(static_cast<std::size_t>(length), '\0');
     for (int k = 0; k < length; ++k) {
         int v = 90 + (k % 1052) / 12 + static_cast<int>(random() % 40);
         if (random() % 500 == 0) v = (random() & 1) ? 250 : 5;
-        raw[k] = static_cast<std::uint8_t>(v);
+        bytes[static_cast<std::size_t>(k)] = static_cast<char>(v);
     }
+    const std::string path = (folder / "V0501.img").string();
+    std::ofstream(path, std::ios::binary).write(bytes.data(), length);
+    return path;
 }
 
-// Sets up the record as a load of a file of `length` bytes leaves it.
-void PrepareImage(int length) {
+// Loads an image of `length` bytes, as Open does, and keeps its buffers.
+dusk::WorkingBuffers PrepareImage(int length) {
     dusk::ResetState();
-    dusk::SetDespeckleParameters();
-    dusk::AllocateWorkingBuffers();
-    State().FileLength = length;
-    State().CurrentFileName = "V0501.img";
-    FillSamples(length);
-    dusk::DeriveGeometry();
+    const BenchFolder folder;
+    return dusk::LoadImage(WriteSamples(folder.path, length));
 }
 
 void SetAllOptions(bool on) {
@@ -65,55 +70,40 @@ void SetAllOptions(bool on) {
 // One stage on samples restored from OriginalImage before every run (the
 // restore is outside the timing).
 void BM_Stage(benchmark::State& bench, void (*stage)(), int geometry) {
-    PrepareImage(kGeometries[geometry].length);
+    const dusk::WorkingBuffers buffers = PrepareImage(kGeometries[geometry].length);
     SetAllOptions(true);
     State().ActiveOptions[dusk::OptFlipVertically] = 0;
     for (auto _ : bench) {
         bench.PauseTiming();
-        dusk::RestoreFromOriginal();
+        std::memcpy(State().RawImage.get(), State().OriginalImage.data(), dusk::kRawImageSize);
         bench.ResumeTiming();
         stage();
         benchmark::ClobberMemory();
     }
-    dusk::ReleaseWorkingBuffers();
 }
 
 // A whole re-render as an option command makes it: fresh buffers, restore,
 // pipeline, release.
 void BM_Rerender(benchmark::State& bench, int geometry, bool allOptions) {
-    PrepareImage(kGeometries[geometry].length);
-    dusk::ReleaseWorkingBuffers();
+    (void)PrepareImage(kGeometries[geometry].length);
     SetAllOptions(allOptions);
     for (auto _ : bench) {
-        dusk::WorkingBuffers guard;
-        dusk::AllocateWorkingBuffers();
-        dusk::RestoreFromOriginal();
-        dusk::RenderPipeline();
-        benchmark::DoNotOptimize(State().BitmapImage.get());
+        const dusk::WorkingBuffers buffers = dusk::Rerender({});
+        benchmark::DoNotOptimize(buffers.Bitmap().data());
     }
     bench.SetLabel(std::to_string(kGeometries[geometry].width) + "x" + std::to_string(kGeometries[geometry].height));
 }
 
 // A load from a file: read, geometry, label, list, render.
 void BM_Load(benchmark::State& bench) {
-    const auto folder = std::filesystem::temp_directory_path() / ("dusk-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    PrepareImage(694320);
-    std::ofstream(folder / "V0501.img", std::ios::binary)
-        .write(reinterpret_cast<const char*>(State().RawImage.get()), 694320);
-    std::ofstream(folder / "V0501.lbl", std::ios::binary) << std::string(5360, 'L');
-    dusk::ReleaseWorkingBuffers();
-    State().DirectoryPath = folder.string() + "/";
-    State().CurrentImagePath = (folder / "V0501.img").string();
+    dusk::ResetState();
+    const BenchFolder folder;
+    const std::string path = WriteSamples(folder.path, 694320);
+    std::ofstream(folder.path / "V0501.lbl", std::ios::binary) << std::string(5360, 'L');
     for (auto _ : bench) {
-        dusk::WorkingBuffers guard;
-        dusk::ReadImageFile();
-        dusk::DeriveGeometry();
-        benchmark::DoNotOptimize(dusk::ReadImageLabel());
-        dusk::TakeDefaultOptions();
-        dusk::RenderPipeline();
+        const dusk::WorkingBuffers buffers = dusk::LoadImage(path);
+        benchmark::DoNotOptimize(buffers.Bitmap().data());
     }
-    std::filesystem::remove_all(folder);
 }
 
 void BM_BuildFileList(benchmark::State& bench) {

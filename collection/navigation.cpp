@@ -26,13 +26,14 @@ std::string ListEntryPath() {
 
 ScanTick AdvanceScan() {
     switch (State().ScanDirection) {
-        case 1:
+        case Direction::Forward:
             return StepForward() ? ScanTick::Step : ScanTick::Stop;
-        case 2:
+        case Direction::Backward:
             return StepBackward() ? ScanTick::Step : ScanTick::Stop;
-        default:
-            return ScanTick::Idle;
+        case Direction::None:
+            break;
     }
+    return ScanTick::Idle;
 }
 
 }  // namespace dusk

@@ -20,7 +20,7 @@ enum class ScanTick {
     Stop,  // no entry left in the scan's direction: the scan ends
 };
 
-// The position part of one scan tick, by ScanDirection (1 forward, 2 backward).
+// The position part of one scan tick, by ScanDirection.
 ScanTick AdvanceScan();
 
 }  // namespace dusk

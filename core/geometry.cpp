@@ -51,7 +51,6 @@ void DeriveGeometry() {
     PutLittleEndian(&s.HeaderSizes[7], pixelBytes, 3);
 
     std::memcpy(s.OriginalImage.data(), s.RawImage.get(), kRawImageSize);
-    s.DespeckleWidth = s.ImageWidth;
 }
 
 }  // namespace dusk

@@ -16,8 +16,7 @@ struct GeometryEntry {
 std::span<const GeometryEntry> GeometryTable();
 
 // Fixes the geometry from FileLength, fills HeaderSizes, resets the stretch
-// parameters, copies the whole RawImage into OriginalImage and sets
-// DespeckleWidth.
+// parameters and copies the whole RawImage into OriginalImage.
 void DeriveGeometry();
 
 }  // namespace dusk

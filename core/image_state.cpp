@@ -6,53 +6,79 @@ namespace dusk {
 
 namespace {
 
-// The record is a little over 2 MiB, nearly all of it OriginalImage, which
+// A record is a little over 2 MiB, nearly all of it OriginalImage, which
 // every load writes in full. It gets a zero-filled buffer of its own, backed
-// by huge pages like the working buffers, and is never released.
-ImageState* CreateRecord() {
-    ByteBuffer storage = AllocateZeroed(sizeof(ImageState));
-    return new (storage.release()) ImageState();
+// by huge pages like the working buffers.
+// The record is built in `storage`, which must outlive it.
+ImageState* CreateRecord(ByteBuffer& storage) {
+    storage = AllocateZeroed(sizeof(ImageState));
+    return new (storage.get()) ImageState();
 }
 
-}  // namespace
-
-ImageState& State() {
-    static ImageState* const record = CreateRecord();
+// The program's record is never released.
+ImageState& ProgramRecord() {
+    static ImageState* const record = [] {
+        ByteBuffer storage;
+        ImageState* built = CreateRecord(storage);
+        (void)storage.release();
+        return built;
+    }();
     return *record;
 }
 
+thread_local ImageState* gBound = nullptr;
+
+}  // namespace
+
+ImageState& State() { return gBound != nullptr ? *gBound : ProgramRecord(); }
+
 void ResetState() {
+    ImageState& s = State();
+    s.~ImageState();
+    new (&s) ImageState();
+}
+
+ScopedImageState::ScopedImageState() : record_(CreateRecord(storage_)), previous_(gBound) { gBound = record_; }
+
+ScopedImageState::~ScopedImageState() {
+    gBound = previous_;
+    record_->~ImageState();
+}
+
+void AllocateWorkingBuffers() {
     ImageState& s = State();
     s.RawImage.reset();
     s.BitmapImage.reset();
-    s.OriginalImage.fill(0);
-    s.FileLength = 0;
-    s.ImageWidth = 0;
-    s.ImageHeight = 0;
-    s.HeaderSizes.fill(0);
-    s.ReadError.clear();
-    s.CurrentImagePath.clear();
-    s.CurrentFileName.clear();
-    s.DirectoryPath.clear();
-    for (auto& name : s.FileList) name.clear();
-    s.FileCount = 0;
-    s.FilePosition = 0;
-    s.FileListCut = false;
-    s.DefaultOptions.fill(0);
-    s.ActiveOptions.fill(0);
-    s.BrightnessOffset = 0;
-    s.ContrastLevel = 0;
-    s.ShadingLevel = 0;
-    s.StretchGain = 0;
-    s.StretchOffset = 0;
-    s.Histogram = HistogramRecord{};
-    s.DespeckleWidth = 0;
-    s.DespeckleFirst = 0;
-    s.DespeckleLast = 0;
-    s.DespeckleBrightThreshold = 0;
-    s.DespeckleDarkThreshold = 0;
-    s.ScanDirection = 0;
-    s.ScanPause = 0;
+    s.RawImage = AllocateZeroed(kRawImageSize);
+    s.BitmapImage = AllocateZeroed(kBitmapImageSize);
+}
+
+void ReleaseWorkingBuffers() {
+    ImageState& s = State();
+    s.RawImage.reset();
+    s.BitmapImage.reset();
+}
+
+std::int32_t BitmapFileSize() {
+    const ImageState& s = State();
+    return kBitmapHeaderSize + 3 * s.ImageWidth * s.ImageHeight;
+}
+
+WorkingBuffers::WorkingBuffers() : record_(&State()) {}
+
+WorkingBuffers::WorkingBuffers(WorkingBuffers&& other) noexcept : record_(other.record_) { other.record_ = nullptr; }
+
+WorkingBuffers::~WorkingBuffers() {
+    if (record_ == nullptr) return;
+    record_->RawImage.reset();
+    record_->BitmapImage.reset();
+}
+
+std::span<const std::uint8_t> WorkingBuffers::Bitmap() const {
+    if (record_ == nullptr || record_->BitmapImage == nullptr) return {};
+    const std::int64_t size = kBitmapHeaderSize + 3LL * record_->ImageWidth * record_->ImageHeight;
+    if (size < kBitmapHeaderSize || size > kBitmapImageSize) return {};
+    return {record_->BitmapImage.get(), static_cast<std::size_t>(size)};
 }
 
 }  // namespace dusk

@@ -1,13 +1,17 @@
 #pragma once
 
-// The one process-wide image record. Every routine of the image core, the
-// filters and the collection logic works on it directly and takes no
+// The image record. Every routine of the image core, the filters and the
+// collection logic works on the record that State() returns and takes no
 // arguments; the desktop program and the command-line tools fill it, call the
-// routines and read the results back.
+// routines and read the results back. State() is the program's one record,
+// unless the calling thread has bound a record of its own (ScopedImageState),
+// so a worker can render a second image without touching the one on display.
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "core/zeroed_buffer.h"
 
@@ -36,10 +40,21 @@ enum OptionSlot : int {
 inline constexpr int kOptionCount = 9;
 using OptionFlags = std::array<std::int32_t, kOptionCount>;
 
+// The direction of the timed scan.
+enum class Direction : std::int32_t { None = 0, Forward = 1, Backward = 2 };
+
 // A flag counts as on only when it equals 1.
 inline bool IsOn(std::int32_t flag) { return flag == 1; }
 // Toggle as the commands do: any non-zero value becomes 0, 0 becomes 1.
 inline void ToggleFlag(std::int32_t& flag) { flag = flag != 0 ? 0 : 1; }
+
+// Changes a level by delta, saturating at the 32-bit limits.
+inline void AdjustLevel(std::int32_t& level, std::int32_t delta) {
+    const std::int64_t wide = static_cast<std::int64_t>(level) + delta;
+    constexpr std::int64_t kHighest = INT32_MAX;
+    constexpr std::int64_t kLowest = INT32_MIN;
+    level = static_cast<std::int32_t>(wide > kHighest ? kHighest : wide < kLowest ? kLowest : wide);
+}
 
 // Statistics gathered between the first despeckle pass and the tone mapping.
 struct HistogramRecord {
@@ -86,22 +101,75 @@ struct ImageState {
     std::int32_t StretchOffset = 0;
     HistogramRecord Histogram;
 
-    // Despeckle parameters.
-    std::int32_t DespeckleWidth = 0;
+    // Despeckle parameters; the row stride is ImageWidth.
     std::int32_t DespeckleFirst = 0;
     std::int32_t DespeckleLast = 0;
     std::uint8_t DespeckleBrightThreshold = 0;
     std::uint8_t DespeckleDarkThreshold = 0;
 
     // Timed scan.
-    std::int32_t ScanDirection = 0;
+    Direction ScanDirection = Direction::None;
     std::int32_t ScanPause = 0;
+
+    // The label beside the image: 67 items of at most 80 bytes, as read
+    // (code page 1250); none when the image has no label.
+    std::vector<std::string> LabelLines;
+    // The picture was rendered with no correction at all ("Original Image").
+    bool ShownUnprocessed = false;
 };
 
-// The process-wide record, zero-filled at start and alive for the whole run.
+// The record bound to the calling thread: by default the program's record,
+// zero-filled at start and alive for the whole run.
 ImageState& State();
 
-// Puts the record back into its start-up state (used by tests and tools).
+// Puts the record bound to this thread back into its start-up state, by
+// building it anew.
 void ResetState();
+
+// Binds a fresh record of its own to the calling thread while it lives;
+// State() on this thread returns it. Bindings nest: at the end the earlier
+// binding comes back. A record is a little over 2 MiB.
+class ScopedImageState {
+public:
+    ScopedImageState();
+    ~ScopedImageState();
+    ScopedImageState(const ScopedImageState&) = delete;
+    ScopedImageState& operator=(const ScopedImageState&) = delete;
+
+    ImageState& Record() { return *record_; }
+
+private:
+    ByteBuffer storage_;
+    ImageState* record_;
+    ImageState* previous_;
+};
+
+// Allocates RawImage and BitmapImage of State() zero-filled (replacing any
+// held ones). Throws std::bad_alloc when memory cannot be had.
+void AllocateWorkingBuffers();
+// Releases RawImage and BitmapImage of State().
+void ReleaseWorkingBuffers();
+
+// Bytes of the bitmap file a render of the current geometry makes: 54 + 3*W*H.
+std::int32_t BitmapFileSize();
+
+// The working buffers of one load or re-render: releases those of the record
+// that was bound when it was made as it ends, also by an exception. It can be
+// handed back to the caller, who reads the picture and then lets it go.
+class WorkingBuffers {
+public:
+    WorkingBuffers();
+    WorkingBuffers(WorkingBuffers&& other) noexcept;
+    WorkingBuffers& operator=(WorkingBuffers&&) = delete;
+    WorkingBuffers(const WorkingBuffers&) = delete;
+    ~WorkingBuffers();
+
+    // The bitmap file of the last render: the first BitmapFileSize() bytes of
+    // BitmapImage; empty when no buffer is held.
+    std::span<const std::uint8_t> Bitmap() const;
+
+private:
+    ImageState* record_;
+};
 
 }  // namespace dusk

@@ -91,8 +91,11 @@ std::vector<std::string> ReadImageLabel() {
     return SplitLabel(ReadLabelBytes(path));
 }
 
+void LoadImageLabel() { State().LabelLines = ReadImageLabel(); }
+
 std::string Cp1250ToUtf8(const std::string& bytes) {
-    static const iconv_t converter = ::iconv_open("UTF-8", "CP1250");
+    // A converter keeps state between calls: one per thread.
+    thread_local const iconv_t converter = ::iconv_open("UTF-8", "CP1250");
     std::string out;
     out.reserve(bytes.size() * 2);
     for (const char c : bytes) {

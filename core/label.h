@@ -24,6 +24,8 @@ std::vector<std::string> SplitLabel(const std::string& bytes);
 // label named with ".LBL" is found when the ".lbl" one is absent. A label
 // that exists but cannot be read gives 67 empty items.
 std::vector<std::string> ReadImageLabel();
+// Reads the label as ReadImageLabel does into LabelLines.
+void LoadImageLabel();
 
 // Decodes label text, one byte per character of code page 1250, into UTF-8
 // with the system's converter. A byte the code page leaves undefined shows as

@@ -35,20 +35,6 @@ void MarkUnreadable(const std::string& reason) {
 
 }  // namespace
 
-void AllocateWorkingBuffers() {
-    ImageState& s = State();
-    s.RawImage.reset();
-    s.BitmapImage.reset();
-    s.RawImage = AllocateZeroed(kRawImageSize);
-    s.BitmapImage = AllocateZeroed(kBitmapImageSize);
-}
-
-void ReleaseWorkingBuffers() {
-    ImageState& s = State();
-    s.RawImage.reset();
-    s.BitmapImage.reset();
-}
-
 void ReadImageFile() {
     ImageState& s = State();
     AllocateWorkingBuffers();
@@ -90,16 +76,6 @@ void ReadImageFile() {
         done += got;
     }
     s.FileLength = static_cast<std::int32_t>(done);
-}
-
-std::string DirectoryPart(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string NamePart(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace dusk

@@ -2,16 +2,17 @@
 
 #include <algorithm>
 
+#include "core/fixed_frame.h"
 #include "core/image_state.h"
 
 namespace dusk {
 
-DisplayMapping CurrentDisplayMapping(bool unprocessed) {
+DisplayMapping CurrentDisplayMapping() {
     const ImageState& s = State();
     DisplayMapping m;
     m.width = s.ImageWidth;
     m.height = s.ImageHeight;
-    if (unprocessed) return m;
+    if (s.ShownUnprocessed) return m;
     m.rowsFlipped = s.ActiveOptions[OptFlipVertically] == 0;
     m.rotated = IsOn(s.ActiveOptions[OptRotate]);
     if (IsOn(s.ActiveOptions[OptMinimizeQuarter])) {
@@ -38,11 +39,10 @@ FilePoint MapToFile(const DisplayMapping& m, std::int32_t x, std::int32_t y) {
     std::int32_t lastColumn = column;
     if (m.reduction > 1) {
         const std::int32_t f = m.reduction;
-        const std::int32_t firstRow = f == 4 ? 2 * (h / 4) + h / 8 - 69 : h / 2 - 69;
-        const std::int32_t firstColumn = 400 - (w / f) / 2;
-        const std::int32_t outRow = row - firstRow;
-        const std::int32_t outColumn = column - firstColumn;
-        if (outRow < 0 || outColumn < 0 || outRow >= h / f || outColumn >= w / f) {
+        const ReducedPlacement place = PlaceReduced(w, h, f);
+        const std::int32_t outRow = row - place.firstRow;
+        const std::int32_t outColumn = column - place.firstColumn;
+        if (outRow < 0 || outColumn < 0 || outRow >= place.height || outColumn >= place.width) {
             point.kind = PointKind::GreyField;
             return point;
         }

@@ -14,8 +14,8 @@ struct DisplayMapping {
 };
 
 // The mapping of the picture on display: from the active options, or with no
-// stage at all after "Original Image" (`unprocessed`).
-DisplayMapping CurrentDisplayMapping(bool unprocessed);
+// stage at all after "Original Image" (ShownUnprocessed).
+DisplayMapping CurrentDisplayMapping();
 
 enum class PointKind {
     Outside,    // not on the picture

@@ -37,16 +37,26 @@ constexpr std::uintptr_t kPage = 4096;
 
 // Released mappings kept for the next request of the same length: a running
 // program then clears a kept buffer with memset, as calloc would, instead of
-// having the system clear fresh pages at every render. Like the record, this
-// belongs to the one thread that works on images.
+// having the system clear fresh pages at every render. Each thread keeps its
+// own, so workers never share them; they are unmapped when the thread ends.
 struct SpareMapping {
     std::uint8_t* start = nullptr;
     std::uintptr_t length = 0;
 };
-std::array<SpareMapping, 3> gSpares;
+struct SparePool {
+    std::array<SpareMapping, 3> spares{};
+    bool closed = false;  // the thread is ending: keep nothing more
+    ~SparePool() {
+        for (SpareMapping& spare : spares) {
+            if (spare.start != nullptr) ::munmap(spare.start, spare.length);
+        }
+        closed = true;
+    }
+};
+thread_local SparePool gPool;
 
 std::uint8_t* TakeSpare(std::uintptr_t length) {
-    for (SpareMapping& spare : gSpares) {
+    for (SpareMapping& spare : gPool.spares) {
         if (spare.start != nullptr && spare.length == length) {
             return std::exchange(spare.start, nullptr);
         }
@@ -55,7 +65,8 @@ std::uint8_t* TakeSpare(std::uintptr_t length) {
 }
 
 bool KeepSpare(std::uint8_t* start, std::uintptr_t length) {
-    for (SpareMapping& spare : gSpares) {
+    if (gPool.closed) return false;
+    for (SpareMapping& spare : gPool.spares) {
         if (spare.start == nullptr) {
             spare = {start, length};
             return true;

@@ -1,6 +1,7 @@
 // Counts the grey levels of the fixed window k = 968..676629 into Histogram,
 // with dark (< 85), middle (85..169) and bright (>= 170) classes, and picks a
-// tone factor from them. Changes no sample; nothing reads the result.
+// tone factor from them. Changes no sample.
+#include "core/fixed_frame.h"
 #include "core/image_state.h"
 #include "filters/filters.h"
 
@@ -14,7 +15,7 @@ void GatherHistogram() {
     h.MidCount = 0;
     h.BrightCount = 0;
     const std::uint8_t* raw = s.RawImage.get();
-    for (int k = 968; k <= 676629; ++k) ++h.Counts[raw[k]];
+    for (std::int32_t k = kHistogramFirst; k <= kHistogramLast; ++k) ++h.Counts[raw[k]];
     for (int v = 0; v < 256; ++v) {
         if (v < 85) {
             h.DarkCount += h.Counts[v];
@@ -24,7 +25,7 @@ void GatherHistogram() {
             h.BrightCount += h.Counts[v];
         }
     }
-    constexpr double kEightyPercent = 541305.6;  // 80 % of 968 x 699
+    constexpr double kEightyPercent = kFrameWidth * (kFrameHeight - 1) * 4 / 5.0;  // 541,305.6
     h.ToneFactor = 2.0;
     if (h.MidCount > kEightyPercent) h.ToneFactor = 1.5;
     if (h.DarkCount > kEightyPercent) h.ToneFactor = 2.5;

@@ -103,7 +103,7 @@ inline unsigned CandidateMask(const std::uint8_t* centre, const long (&offsets)[
 void DespeckleSweep(const PassParameters& pass) {
     ImageState& s = State();
     if (!IsOn(s.ActiveOptions[OptDespeckle])) return;
-    const long w = s.DespeckleWidth;
+    const long w = s.ImageWidth;
     const long h = s.ImageHeight;
     if (w <= 0 || h <= 0) return;
     std::uint8_t* raw = s.RawImage.get();

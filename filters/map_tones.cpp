@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "core/fixed_frame.h"
 #include "core/image_state.h"
 #include "filters/filters.h"
 
@@ -50,11 +51,12 @@ void MapTones() {
         return;
     }
 
-    // The ramp repeats every 968 samples of the raster, whatever the row length.
+    // The ramp repeats every kFrameWidth (968) samples of the raster, whatever
+    // the row length.
     const int magnitude = std::abs(shading);
     const int step = 832 / (52 * magnitude);
     for (std::size_t k = 0; k < n; ++k) {
-        const int q = static_cast<int>((k + 1) % 968);
+        const int q = static_cast<int>((k + 1) % kFrameWidth);
         std::int64_t v = toned[raw[k]];
         if (shading < 0) {
             v += std::min(q / step - 52 * magnitude, 0);

@@ -4,6 +4,7 @@
 // are skipped, so nothing is written outside it for any geometry.
 #include <cstring>
 
+#include "core/fixed_frame.h"
 #include "core/image_state.h"
 #include "filters/filters.h"
 
@@ -12,15 +13,16 @@ namespace dusk {
 namespace {
 
 constexpr std::uint8_t kBackground = 160;
-constexpr long kAnchorColumn = 400;
-constexpr long kRowOffset = 69;
 
-// Averages factor x factor blocks of `source` into the raster, output row y
-// landing on raster row y + firstRow and output column x on x + firstColumn.
-void DrawReduced(const std::uint8_t* source, std::uint8_t* raw, long w, long h, long factor, long firstRow,
-                 long firstColumn) {
-    const long outHeight = h / factor;
-    const long outWidth = w / factor;
+// Averages factor x factor blocks of `source` into the raster where
+// PlaceReduced puts them.
+void DrawReduced(const std::uint8_t* source, std::uint8_t* raw, long w, long h, long factor) {
+    const ReducedPlacement place = PlaceReduced(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h),
+                                                static_cast<std::int32_t>(factor));
+    const long outHeight = place.height;
+    const long outWidth = place.width;
+    const long firstRow = place.firstRow;
+    const long firstColumn = place.firstColumn;
     const long divisor = factor * factor;
     for (long y = 0; y < outHeight; ++y) {
         const long row = y + firstRow;
@@ -54,11 +56,7 @@ void ReduceSize() {
     std::memset(raw, kBackground, kRawImageSize);
     if (w <= 0 || h <= 0 || w * h > kRawImageSize) return;
 
-    if (quarter) {
-        DrawReduced(scratch.get(), raw, w, h, 4, 2 * (h / 4) + h / 8 - kRowOffset, kAnchorColumn - (w / 4) / 2);
-    } else {
-        DrawReduced(scratch.get(), raw, w, h, 2, h / 2 - kRowOffset, kAnchorColumn - (w / 2) / 2);
-    }
+    DrawReduced(scratch.get(), raw, w, h, quarter ? 4 : 2);
 }
 
 }  // namespace dusk

@@ -12,9 +12,7 @@
 
 #include "core/geometry.h"
 #include "core/image_state.h"
-#include "core/label.h"
-#include "core/pipeline.h"
-#include "core/read_image.h"
+#include "load/load_image.h"
 
 namespace {
 
@@ -59,23 +57,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = ScratchFolder() + name;
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(file.data(), static_cast<std::streamsize>(file.size()));
 
-    dusk::SetDespeckleParameters();
-    State().CurrentImagePath = path;
-    dusk::WorkingBuffers guard;
-    dusk::ReadImageFile();
-    State().DirectoryPath = dusk::DirectoryPart(path);
-    State().CurrentFileName = dusk::NamePart(path);
-    dusk::DeriveGeometry();
-    dusk::TakeDefaultOptions();
-    State().ContrastLevel = contrast;
-    dusk::AdjustLevel(State().BrightnessOffset, brightness);
-    State().ShadingLevel = shading;
+    dusk::LoadSettings settings;
+    settings.keepList = (data[12] & 2) != 0;
     if (original) {
-        dusk::ClearActiveAdjustments();
-        dusk::RenderUnprocessed();
+        settings.mode = dusk::RenderMode::Unprocessed;
+        settings.adjust = dusk::ClearActiveAdjustments;
     } else {
-        dusk::RenderPipeline();
+        settings.adjust = [&] {
+            State().ContrastLevel = contrast;
+            dusk::AdjustLevel(State().BrightnessOffset, brightness);
+            State().ShadingLevel = shading;
+        };
     }
+    const dusk::WorkingBuffers buffers = dusk::LoadImage(path, settings);
+    if (buffers.Bitmap().size() != static_cast<std::size_t>(dusk::BitmapFileSize())) std::abort();
     // The bitmap must end where the geometry says; the rest stays zero.
     const std::uint8_t* bitmap = State().BitmapImage.get();
     for (std::int32_t k = dusk::BitmapFileSize(); k < dusk::kBitmapImageSize; k += 4099) {

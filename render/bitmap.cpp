@@ -1,4 +1,4 @@
-#include "core/bitmap.h"
+#include "render/bitmap.h"
 
 #include <cstdint>
 #include <cstring>

@@ -393,7 +393,7 @@ void AppTest::closeResetsAndReopens() {
     // A running forward scan, as the scan commands leave it.
     auto* timer = form_->findChild<QTimer*>("Timer1");
     timer->start();
-    State().ScanDirection = 1;
+    State().ScanDirection = dusk::Direction::Forward;
     Action("FileForAutoBtn")->setChecked(true);
     Action("FileTylAutBtn")->setChecked(true);
 

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/bitmap.h"
 #include "core/geometry.h"
 #include "core/image_state.h"
+#include "render/bitmap.h"
 #include "tests/test_support.h"
 
 namespace dusk::test {

@@ -195,20 +195,20 @@ TEST_F(NavigationTest, ListEntryPathJoinsFolderAndName) {
 
 TEST_F(NavigationTest, ScanTickStepsInItsDirectionAndStopsAtTheEnd) {
     List(3, 1);
-    State().ScanDirection = 1;
+    State().ScanDirection = dusk::Direction::Forward;
     EXPECT_EQ(dusk::AdvanceScan(), dusk::ScanTick::Step);
     EXPECT_EQ(dusk::AdvanceScan(), dusk::ScanTick::Step);
     EXPECT_EQ(State().FilePosition, 3);
     EXPECT_EQ(dusk::AdvanceScan(), dusk::ScanTick::Stop);
     EXPECT_EQ(State().FilePosition, 3);
-    State().ScanDirection = 2;
+    State().ScanDirection = dusk::Direction::Backward;
     EXPECT_EQ(dusk::AdvanceScan(), dusk::ScanTick::Step);
     EXPECT_EQ(State().FilePosition, 2);
-    State().ScanDirection = 0;
+    State().ScanDirection = dusk::Direction::None;
     EXPECT_EQ(dusk::AdvanceScan(), dusk::ScanTick::Idle);
     EXPECT_EQ(State().FilePosition, 2);
     List(0, 0);
-    State().ScanDirection = 1;
+    State().ScanDirection = dusk::Direction::Forward;
     EXPECT_EQ(dusk::AdvanceScan(), dusk::ScanTick::Stop);
 }
 

@@ -43,11 +43,9 @@ TEST_F(FreshStateTest, SizeFromExactLength) {
         s.FileLength = c.length;
         s.ImageWidth = 7;  // left over from an earlier image
         s.ImageHeight = 9;
-        s.DespeckleWidth = 7;
         DeriveGeometry();
         EXPECT_EQ(s.ImageWidth, c.width);
         EXPECT_EQ(s.ImageHeight, c.height);
-        EXPECT_EQ(s.DespeckleWidth, c.width);
         EXPECT_EQ(s.HeaderSizes, ExpectedHeaderSizes(static_cast<std::uint32_t>(c.width),
                                                       static_cast<std::uint32_t>(c.height)));
         EXPECT_EQ(s.FileLength, c.length);

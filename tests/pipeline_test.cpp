@@ -1,18 +1,17 @@
-// The fixed render chain, loads and re-renders from the untouched copy.
+// The fixed render chain and the one load and re-render path: loads of real
+// files, re-renders from the untouched copy.
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "core/bitmap.h"
-#include "core/geometry.h"
 #include "core/image_state.h"
-#include "core/pipeline.h"
-#include "core/read_image.h"
+#include "load/load_image.h"
+#include "render/pipeline.h"
 #include "tests/test_support.h"
 
 namespace dusk::test {
@@ -22,37 +21,39 @@ constexpr std::int32_t kW = 1052;
 constexpr std::int32_t kH = 660;
 constexpr std::int32_t kDefaultLength = kW * kH;
 
-// The load steps of the image core, as Open and stepping run them.
-void Load(const std::string& path) {
-    ImageState& s = State();
-    SetDespeckleParameters();
-    s.CurrentImagePath = path;
-    ReadImageFile();
-    s.CurrentFileName = NamePart(path);
-    DeriveGeometry();
-    TakeDefaultOptions();
-    RenderPipeline();
-}
+// Every test starts from the start-up record with a folder of its own; the
+// buffers of the last load or re-render are kept so the test can look at the
+// picture.
+template <class Base = ::testing::Test>
+class LoadFixture : public Base {
+protected:
+    void SetUp() override { ResetState(); }
+    void TearDown() override {
+        held_.reset();
+        ResetState();
+    }
 
-// The shared body of the option commands: fresh buffers, the untouched
-// samples, one change, the whole chain.
-void Rerender(const std::function<void()>& change) {
-    AllocateWorkingBuffers();
-    RestoreFromOriginal();
-    change();
-    RenderPipeline();
-}
+    void Load(const std::string& path, const LoadSettings& settings = {}) {
+        held_.reset();
+        held_.emplace(LoadImage(path, settings));
+    }
+    void Rerender(const Change& change, RenderMode mode = RenderMode::Corrected) {
+        held_.reset();
+        held_.emplace(dusk::Rerender(change, mode));
+    }
+    // Writes the first `length` samples of `raster` as the named image file and loads it.
+    void LoadRaster(const Raster& raster, std::int32_t length = kDefaultLength,
+                    const std::string& name = "V07_0001.img") {
+        const std::vector<std::uint8_t> bytes(raster.begin(), raster.begin() + length);
+        Load(dir_.WriteFile(name, bytes));
+    }
 
-// Loads a raster of the default geometry without a file.
-void LoadRaster(const Raster& raster, std::int32_t length = kDefaultLength) {
-    ImageState& s = State();
-    SetDespeckleParameters();
-    AllocateWorkingBuffers();
-    PutRaw(raster);
-    s.FileLength = length;
-    DeriveGeometry();
-    TakeDefaultOptions();
-}
+    TempDir dir_;
+    std::optional<WorkingBuffers> held_;
+};
+using LoadTest = LoadFixture<>;
+template <class Param>
+using LoadParamTest = LoadFixture<::testing::TestWithParam<Param>>;
 
 Raster Uniform(std::uint8_t v, std::size_t n = kDefaultLength) {
     Raster r(kRawImageSize, 0);
@@ -83,12 +84,65 @@ TEST(RenderStagesTest, FixedOrder) {
                                                "RenderPixelRows"}));
 }
 
-TEST_F(FreshStateTest, DespeckleParametersForEveryImage) {
-    SetDespeckleParameters();
-    EXPECT_EQ(State().DespeckleFirst, 1938);
-    EXPECT_EQ(State().DespeckleLast, 676630);
-    EXPECT_EQ(State().DespeckleBrightThreshold, 10);
-    EXPECT_EQ(State().DespeckleDarkThreshold, 10);
+TEST(LoadStepsTest, FixedOrder) {
+    std::vector<std::string> load;
+    for (const LoadStep& step : LoadSteps()) load.emplace_back(step.name);
+    EXPECT_EQ(load, (std::vector<std::string>{"SetDespeckleParameters", "ReadImageFile", "NameImage",
+                                              "DeriveGeometry", "LoadImageLabel", "BuildFileList",
+                                              "TakeDefaultOptions", "ResetScanPause", "Adjust", "Render"}));
+    std::vector<std::string> rerender;
+    for (const LoadStep& step : RerenderSteps()) rerender.emplace_back(step.name);
+    EXPECT_EQ(rerender,
+              (std::vector<std::string>{"AllocateWorkingBuffers", "RestoreFromOriginal", "ApplyChange", "Render"}));
+}
+
+// What each step leaves in the record: an Open (the list built anew, the scan
+// pause back to 2 s) and a step to the next entry (both kept).
+TEST_F(LoadTest, EveryStepLeavesItsMark) {
+    const Raster raster = RandomRaster(41, kDefaultLength);
+    const std::vector<std::uint8_t> bytes(raster.begin(), raster.begin() + kDefaultLength);
+    dir_.WriteFile("V0101.img", bytes);
+    const std::string second = dir_.WriteFile("V0102.img", bytes);
+    dir_.write("V0101.lbl", "FIRST LABEL");
+    dir_.write("V0102.lbl", "LABEL LINE");
+    ImageState& s = State();
+    s.DefaultOptions[OptInvert] = 1;
+    s.ActiveOptions[OptRotate] = 1;
+    s.ContrastLevel = s.BrightnessOffset = s.ShadingLevel = 5;
+    s.ScanPause = 4000;
+    s.OriginalImage.fill(9);
+
+    Load(second);
+    EXPECT_EQ(s.DespeckleFirst, 1938);
+    EXPECT_EQ(s.DespeckleLast, 676630);
+    EXPECT_EQ(s.DespeckleBrightThreshold, 10);
+    EXPECT_EQ(s.DespeckleDarkThreshold, 10);
+    EXPECT_EQ(s.CurrentImagePath, second);
+    EXPECT_EQ(s.DirectoryPath, dir_.slashed());
+    EXPECT_EQ(s.CurrentFileName, "V0102.img");
+    EXPECT_EQ(s.FileLength, kDefaultLength);
+    EXPECT_EQ(s.ImageWidth, kW);
+    EXPECT_TRUE(std::equal(raster.begin(), raster.end(), s.OriginalImage.begin()));
+    ASSERT_EQ(s.LabelLines.size(), 67u);
+    EXPECT_EQ(s.LabelLines[0], "LABEL LINE");
+    EXPECT_EQ(s.FileCount, 2);
+    EXPECT_EQ(s.FilePosition, 2);
+    EXPECT_EQ(s.ActiveOptions, s.DefaultOptions);
+    EXPECT_EQ(s.ContrastLevel + s.BrightnessOffset + s.ShadingLevel, 0);
+    EXPECT_EQ(s.ScanPause, 2000);
+    EXPECT_EQ(DisplayedPixel(0, 0), 255 - raster[0]);  // rendered with the defaults
+    EXPECT_FALSE(s.ShownUnprocessed);
+
+    s.ScanPause = 4000;
+    s.FileList[0] = "V0101.img";  // a step reads the list as it stands
+    s.FileCount = 1;
+    s.FilePosition = 1;
+    held_.reset();
+    held_.emplace(LoadListEntry());
+    EXPECT_EQ(s.CurrentFileName, "V0101.img");
+    EXPECT_EQ(s.FileCount, 1);
+    EXPECT_EQ(s.ScanPause, 4000);
+    EXPECT_EQ(s.LabelLines[0], "FIRST LABEL");
 }
 
 // Displayed picture against the file's samples, for the four orientations.
@@ -99,7 +153,7 @@ struct OrientationCase {
     bool mirrored;
 };
 
-class DisplayOrientationTest : public FreshStateParamTest<OrientationCase> {};
+class DisplayOrientationTest : public LoadParamTest<OrientationCase> {};
 
 TEST_P(DisplayOrientationTest, PictureAgainstFileRows) {
     const OrientationCase& c = GetParam();
@@ -107,7 +161,6 @@ TEST_P(DisplayOrientationTest, PictureAgainstFileRows) {
     State().DefaultOptions[OptFlipVertically] = c.flipVertically;
     State().DefaultOptions[OptRotate] = c.rotate;
     LoadRaster(raster);
-    RenderPipeline();
     std::size_t wrong = 0;
     for (std::int32_t line = 0; line < kH; ++line) {
         for (std::int32_t col = 0; col < kW; ++col) {
@@ -124,17 +177,15 @@ INSTANTIATE_TEST_SUITE_P(Options, DisplayOrientationTest,
                                            OrientationCase{0, 1, true, true}, OrientationCase{1, 1, false, true},
                                            OrientationCase{2, 0, true, false}));
 
-TEST_F(FreshStateTest, OriginalImageShowsFirstRowAtBottomThenAnyOptionUprightAgain) {
+TEST_F(LoadTest, OriginalImageShowsFirstRowAtBottomThenAnyOptionUprightAgain) {
     const Raster raster = RandomRaster(43, kDefaultLength);
     State().DefaultOptions = {1, 1, 0, 1, 1, 1, 0, 0, 1};
     LoadRaster(raster);
     State().BrightnessOffset = 40;
     State().ContrastLevel = 2;
 
-    AllocateWorkingBuffers();
-    RestoreFromOriginal();
-    ClearActiveAdjustments();
-    RenderUnprocessed();
+    Rerender(ClearActiveAdjustments, RenderMode::Unprocessed);
+    EXPECT_TRUE(State().ShownUnprocessed);
     EXPECT_EQ(State().ActiveOptions, OptionFlags{});
     EXPECT_EQ(State().BrightnessOffset, 0);
     EXPECT_EQ(State().ContrastLevel, 0);
@@ -145,6 +196,7 @@ TEST_F(FreshStateTest, OriginalImageShowsFirstRowAtBottomThenAnyOptionUprightAga
     }
 
     Rerender([] { ToggleFlag(State().ActiveOptions[OptInvert]); });
+    EXPECT_FALSE(State().ShownUnprocessed);
     for (std::int32_t col = 0; col < kW; col += 7) {
         ASSERT_EQ(DisplayedPixel(0, col), 255 - raster[col]) << col;
     }
@@ -157,7 +209,7 @@ struct ToneOrderCase {
     std::uint8_t pixel;
 };
 
-class ToneThenInvertTest : public FreshStateParamTest<ToneOrderCase> {};
+class ToneThenInvertTest : public LoadParamTest<ToneOrderCase> {};
 
 TEST_P(ToneThenInvertTest, InversionOfTheToneMappedPicture) {
     State().DefaultOptions[OptInvert] = GetParam().invert;
@@ -173,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ToneThenInvertTest,
                                            ToneOrderCase{"DarkInvertedWhite", -260, 1, 255}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FreshStateTest, ReducedBackgroundNeitherToneMappedNorInverted) {
+TEST_F(LoadTest, ReducedBackgroundNeitherToneMappedNorInverted) {
     State().DefaultOptions[OptInvert] = 1;
     State().DefaultOptions[OptMinimizeHalf] = 1;
     LoadRaster(Uniform(100));
@@ -191,7 +243,7 @@ struct DespeckleOrderCase {
     bool removed;
 };
 
-class DespeckleAfterOrientationTest : public FreshStateParamTest<DespeckleOrderCase> {};
+class DespeckleAfterOrientationTest : public LoadParamTest<DespeckleOrderCase> {};
 
 // An impulse in file row 650 lies beyond the despeckle window (it ends at
 // index 676,629) unless the rows have been reversed first.
@@ -202,7 +254,6 @@ TEST_P(DespeckleAfterOrientationTest, WindowAppliesToReorientedRaster) {
     State().DefaultOptions[OptFlipVertically] = GetParam().flipVertically;
     State().DefaultOptions[OptRotate] = GetParam().rotate;
     LoadRaster(raster);
-    RenderPipeline();
     EXPECT_EQ(CountPixels(200), GetParam().removed ? 0u : 1u);
 }
 
@@ -213,38 +264,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, DespeckleAfterOrientationTest,
                                            DespeckleOrderCase{"FlippedAndRotated", 0, 1, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FreshStateTest, StrictPassSeesToneMappedSamples) {
+TEST_F(LoadTest, StrictPassSeesToneMappedSamples) {
     // 54 on 50 escapes both passes; doubled, 108 on 100 is caught by the strict one.
     Raster raster = Uniform(50);
     raster[300 * kW + 500] = 54;
     State().DefaultOptions[OptDespeckle] = 1;
     LoadRaster(raster);
-    RenderPipeline();
     EXPECT_EQ(CountPixels(54), 1u);
     Rerender([] { State().ContrastLevel = 1; });
     EXPECT_EQ(CountPixels(100), static_cast<std::size_t>(kDefaultLength));
 }
 
-TEST_F(FreshStateTest, MissingLinesRepairedBeforeRotation) {
+TEST_F(LoadTest, MissingLinesRepairedBeforeRotation) {
     // Row 300 is blank in columns 0..32 only; for a "69_131" file that is
     // enough. Turned first, the blank part would lie at the row's far end.
     Raster raster = Uniform(100);
     for (std::int32_t j = 0; j < kW; ++j) raster[300 * kW + j] = j <= 32 ? 0 : 200;
     State().DefaultOptions[OptRotate] = 1;
     State().DefaultOptions[OptMissingLines] = 1;
-    LoadRaster(raster);
-    State().CurrentFileName = "69_1310001.img";
-    RenderPipeline();
+    LoadRaster(raster, kDefaultLength, "69_1310001.img");
     EXPECT_EQ(CountPixels(200), 0u);
     EXPECT_EQ(CountPixels(0), 2u);  // columns 0 and 1 are never repaired
 }
 
-TEST_F(FreshStateTest, RerenderFromOriginalEqualsFreshLoad) {
-    TempDir dir;
+TEST_F(LoadTest, RerenderFromOriginalEqualsFreshLoad) {
     Raster raster = SpeckledRaster(45, kDefaultLength, kW);
     std::fill_n(raster.begin() + 200 * kW, kW, 0);  // a missing line
     const std::vector<std::uint8_t> bytes(raster.begin(), raster.begin() + kDefaultLength);
-    const std::string path = dir.WriteFile("V07_0001.img", bytes);
+    const std::string path = dir_.WriteFile("V07_0001.img", bytes);
     State().DefaultOptions = {1, 1, 0, 0, 0, 0, 0, 0, 0};
 
     Load(path);
@@ -270,7 +317,7 @@ TEST_F(FreshStateTest, RerenderFromOriginalEqualsFreshLoad) {
     EXPECT_TRUE(BitmapCopy() == loaded);
 }
 
-TEST_F(FreshStateTest, ContrastBelowFloorRendersAsFloor) {
+TEST_F(LoadTest, ContrastBelowFloorRendersAsFloor) {
     LoadRaster(RandomRaster(46, kDefaultLength));
     Rerender([] { State().ContrastLevel = -1; });
     const Raster atFloor = BitmapCopy();
@@ -285,12 +332,11 @@ struct BlackCase {
     std::int32_t fileLength;
 };
 
-class UnreadableLoadTest : public FreshStateParamTest<BlackCase> {};
+class UnreadableLoadTest : public LoadParamTest<BlackCase> {};
 
 TEST_P(UnreadableLoadTest, BlackPictureAtDefaultSize) {
-    TempDir dir;
-    std::string path = (dir.path() / "V01_0002.img").string();
-    if (GetParam().createEmptyFile) path = dir.WriteFile("V01_0002.img", {});
+    std::string path = (dir_.path() / "V01_0002.img").string();
+    if (GetParam().createEmptyFile) path = dir_.WriteFile("V01_0002.img", {});
     State().OriginalImage.fill(9);  // an earlier image
     Load(path);
     EXPECT_EQ(State().FileLength, GetParam().fileLength);
@@ -308,11 +354,10 @@ INSTANTIATE_TEST_SUITE_P(Files, UnreadableLoadTest,
                          ::testing::Values(BlackCase{"Empty", true, 0}, BlackCase{"Missing", false, -1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FreshStateTest, LargestGeometryShortFileShowsBlankLastRow) {
-    TempDir dir;
+TEST_F(LoadTest, LargestGeometryShortFileShowsBlankLastRow) {
     const Raster raster = RandomRaster(47, 1159284, 1, 255);
     const std::string path =
-        dir.WriteFile("V02_0001.img", std::vector<std::uint8_t>(raster.begin(), raster.begin() + 1159284));
+        dir_.WriteFile("V02_0001.img", std::vector<std::uint8_t>(raster.begin(), raster.begin() + 1159284));
     Load(path);
     ASSERT_EQ(State().ImageWidth, 1036);
     ASSERT_EQ(State().ImageHeight, 1120);

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "core/image_state.h"
+#include "core/paths.h"
 #include "core/read_image.h"
 #include "tests/test_support.h"
 

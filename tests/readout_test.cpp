@@ -72,13 +72,14 @@ TEST(Readout, MappingFollowsTheActiveOptions) {
     s.ActiveOptions[dusk::OptMinimizeHalf] = 1;
     s.ActiveOptions[dusk::OptMinimizeQuarter] = 1;
     s.ActiveOptions[dusk::OptFlipVertically] = 5;  // any value but 0 skips the flip
-    DisplayMapping m = dusk::CurrentDisplayMapping(false);
+    DisplayMapping m = dusk::CurrentDisplayMapping();
     EXPECT_EQ(m.width, 996);
     EXPECT_EQ(m.height, 932);
     EXPECT_FALSE(m.rowsFlipped);
     EXPECT_TRUE(m.rotated);
     EXPECT_EQ(m.reduction, 4);  // quarter wins
-    m = dusk::CurrentDisplayMapping(true);
+    s.ShownUnprocessed = true;  // after "Original Image"
+    m = dusk::CurrentDisplayMapping();
     EXPECT_FALSE(m.rowsFlipped);
     EXPECT_FALSE(m.rotated);
     EXPECT_EQ(m.reduction, 1);

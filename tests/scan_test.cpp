@@ -235,7 +235,7 @@ void ScanTest::keys() {
     QCOMPARE(Scan(), QStringLiteral("backward"));
     QTest::keyClick(form_, Qt::Key_Escape);
     QCOMPARE(Scan(), QStringLiteral("idle"));
-    QCOMPARE(State().ScanDirection, 0);
+    QVERIFY(State().ScanDirection == dusk::Direction::None);
     QCOMPARE(Counter(), QStringLiteral("1/3"));
 }
 
@@ -275,7 +275,7 @@ void ScanTest::scanToTheEnd() {
     // Nothing more happens, and the direction stays for no one to read.
     timer_->RunTo(timer_->Now() + 20000);
     QCOMPARE(Counter(), counters.last());
-    QCOMPARE(State().ScanDirection, scan == "forward" ? 1 : 2);
+    QVERIFY(State().ScanDirection == (scan == "forward" ? dusk::Direction::Forward : dusk::Direction::Backward));
     if (counters.size() > 1) QCOMPARE(Caption(), QStringLiteral("V050%1.img").arg(counters.last().front()));
 }
 

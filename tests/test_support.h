@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include "core/image_state.h"
-#include "core/read_image.h"
 #include "temp_dir.h"
 
 namespace dusk::test {
@@ -69,12 +68,11 @@ inline void FreshState() {
     AllocateWorkingBuffers();
 }
 
-// Sets the geometry as loading would (width, height and the despeckle stride).
+// Sets the geometry as loading would.
 inline void SetGeometry(std::int32_t width, std::int32_t height) {
     ImageState& s = State();
     s.ImageWidth = width;
     s.ImageHeight = height;
-    s.DespeckleWidth = width;
 }
 
 inline std::uint8_t* Raw() { return State().RawImage.get(); }

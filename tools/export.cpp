@@ -15,9 +15,8 @@
 #include <set>
 #include <string_view>
 
-#include "core/geometry.h"
-#include "core/pipeline.h"
-#include "core/read_image.h"
+#include "core/paths.h"
+#include "load/load_image.h"
 
 #ifndef DUSK_VERSION
 #define DUSK_VERSION "unknown"
@@ -224,38 +223,32 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
     return parsed;
 }
 
-bool RenderIntoBitmapImage(const std::string& path, const ExportSettings& settings, std::string& error) {
-    ImageState& s = State();
-    SetDespeckleParameters();
-    s.CurrentImagePath = path;
-    ReadImageFile();
-    if (s.FileLength < 0) {
-        error = s.ReadError;
-        return false;
-    }
-    s.DirectoryPath = DirectoryPart(path);
-    s.CurrentFileName = NamePart(path);
-    DeriveGeometry();
-    TakeDefaultOptions();
+WorkingBuffers RenderForExport(const std::string& path, const ExportSettings& settings) {
+    LoadSettings load;
+    load.keepList = true;
     if (settings.original) {
-        ClearActiveAdjustments();
-        RenderUnprocessed();
+        load.mode = RenderMode::Unprocessed;
+        load.adjust = ClearActiveAdjustments;
     } else {
-        s.ActiveOptions = settings.options;
-        s.ContrastLevel = settings.contrast;
-        s.BrightnessOffset = settings.brightness;
-        s.ShadingLevel = settings.shading;
-        RenderPipeline();
+        load.adjust = [&settings] {
+            ImageState& s = State();
+            s.ActiveOptions = settings.options;
+            s.ContrastLevel = settings.contrast;
+            s.BrightnessOffset = settings.brightness;
+            s.ShadingLevel = settings.shading;
+        };
     }
-    return true;
+    return LoadImage(path, load);
 }
 
 bool RenderImageFile(const std::string& path, const ExportSettings& settings, std::vector<std::uint8_t>& bitmap,
                      std::string& error) {
-    WorkingBuffers buffers;
-    if (!RenderIntoBitmapImage(path, settings, error)) return false;
-    const std::uint8_t* start = State().BitmapImage.get();
-    bitmap.assign(start, start + BitmapFileSize());
+    const WorkingBuffers buffers = RenderForExport(path, settings);
+    if (State().FileLength < 0) {
+        error = State().ReadError;
+        return false;
+    }
+    bitmap.assign(buffers.Bitmap().begin(), buffers.Bitmap().end());
     return true;
 }
 
@@ -375,15 +368,14 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
 
         try {
             // The bitmap is written straight from the working buffer.
-            std::string reason;
-            WorkingBuffers buffers;
-            if (!RenderIntoBitmapImage(input, settings, reason)) {
-                report.Error(input + ": " + reason);
+            const WorkingBuffers buffers = RenderForExport(input, settings);
+            if (State().FileLength < 0) {
+                report.Error(input + ": " + State().ReadError);
                 ++failures;
                 continue;
             }
-            const std::span<const std::uint8_t> bitmap(State().BitmapImage.get(), BitmapFileSize());
-            if (!WriteFileReplacing(target, bitmap, reason)) {
+            std::string reason;
+            if (!WriteFileReplacing(target, buffers.Bitmap(), reason)) {
                 report.Error("cannot write " + target + ": " + reason);
                 ++failures;
                 continue;

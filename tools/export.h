@@ -43,12 +43,11 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args);
 std::string ExportUsage();
 std::string ExportVersion();
 
-// Loads one image exactly as the desktop program loads it and renders it with
-// the given settings into BitmapImage, whose first BitmapFileSize() bytes are
-// then the bitmap file. The caller holds the working buffers (WorkingBuffers).
-// When the file cannot be read, returns false and sets `error` to the
-// system's reason.
-bool RenderIntoBitmapImage(const std::string& path, const ExportSettings& settings, std::string& error);
+// Loads one image exactly as the desktop program loads it (the collection's
+// list aside) and renders it with the given options and levels. The buffers
+// handed back hold the bitmap file. When the file cannot be read, FileLength
+// is -1 and ReadError says why.
+[[nodiscard]] WorkingBuffers RenderForExport(const std::string& path, const ExportSettings& settings);
 
 // The same, with the 54 + 3*W*H bytes of the bitmap file copied to `bitmap`.
 bool RenderImageFile(const std::string& path, const ExportSettings& settings, std::vector<std::uint8_t>& bitmap,
