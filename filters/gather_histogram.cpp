@@ -1,6 +1,9 @@
 // Counts the grey levels of the fixed window k = 968..676629 into Histogram,
 // with dark (< 85), middle (85..169) and bright (>= 170) classes, and picks a
-// tone factor from them. Changes no sample.
+// tone factor from them. Changes no sample. It runs in every render, right
+// before the tone mapping, so that the record always holds the distribution
+// of the samples the tone mapping is given: what a histogram of the picture
+// and an automatic stretch must be derived from.
 #include "core/fixed_frame.h"
 #include "core/image_state.h"
 #include "filters/filters.h"

@@ -31,8 +31,11 @@
 
 namespace dusk::test {
 
-// 694,320 bytes: a known length, read as 1052 x 660.
-inline constexpr int kImageLength = 1052 * 660;
+// The sample geometry of the window tests: 694,320 bytes, a known length,
+// read as 1052 x 660.
+inline constexpr int kImageWidth = 1052;
+inline constexpr int kImageHeight = 660;
+inline constexpr int kImageLength = kImageWidth * kImageHeight;
 
 // Test classes derive from this one (it has no slots of its own) and call
 // StartForm (or StartFolder, then ShowForm once the window is made) from

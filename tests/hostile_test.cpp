@@ -43,13 +43,13 @@
 #include "core/image_state.h"
 
 using dusk::State;
+using dusk::test::kImageLength;
 using dusk::app::TChild;
 using dusk::app::TMainForm;
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kLength = 1052 * 660;  // a listed length: 1052 x 660
 constexpr auto kHangLimit = std::chrono::seconds(30);
 
 // Ends the whole test program, naming the case, when the case has not
@@ -161,7 +161,7 @@ void Make(Kind kind, const fs::path& path, char fill) {
             break;
         case Kind::Folder: {
             fs::create_directory(path);
-            std::ofstream(path / "V0501.img", std::ios::binary) << std::string(kLength, fill);
+            std::ofstream(path / "V0501.img", std::ios::binary) << std::string(kImageLength, fill);
             break;
         }
         case Kind::DanglingLink:
@@ -459,7 +459,7 @@ void HostileTest::longAndNonUtf8Names() {
         const std::string& name = State().FileList[position - 1];
         QCOMPARE(State().CurrentFileName, name);
         QCOMPARE(Counter(), QStringLiteral("%1/%2").arg(position).arg(count));
-        QCOMPARE(State().FileLength, kLength);
+        QCOMPARE(State().FileLength, kImageLength);
         QCOMPARE(Shown(), images.at(name));
         QCOMPARE(Caption(), Decoded(name));
         QVERIFY2(Message().isEmpty(), qPrintable(Message()));
@@ -524,7 +524,7 @@ void HostileTest::fiveThousandImages() {
         char name[32];
         std::snprintf(name, sizeof name, "many/V05_%04d.IMG", i);
         std::ofstream(dir_->path() / name);
-        fs::resize_file(dir_->path() / name, kLength);  // sparse: black pictures
+        fs::resize_file(dir_->path() / name, kImageLength);  // sparse: black pictures
     }
     Open("many/V05_0997.IMG");
     if (QTest::currentTestFailed()) return;
@@ -545,7 +545,7 @@ void HostileTest::fiveThousandImages() {
     Open("many/V05_4321.IMG");
     if (QTest::currentTestFailed()) return;
     QCOMPARE(Counter(), QStringLiteral("0/1000"));
-    QCOMPARE(State().FileLength, kLength);
+    QCOMPARE(State().FileLength, kImageLength);
     Trigger("Next1");
     QCOMPARE(Counter(), QStringLiteral("1/1000"));
     QCOMPARE(Caption(), QStringLiteral("V05_0000.IMG"));

@@ -35,24 +35,23 @@
 #include "core/image_state.h"
 
 using dusk::State;
+using dusk::test::kImageHeight;
+using dusk::test::kImageLength;
+using dusk::test::kImageWidth;
 using dusk::app::TChild;
 using dusk::app::TMainForm;
 
 namespace {
-
-constexpr int kWidth = 1052;
-constexpr int kHeight = 660;
-constexpr int kLength = kWidth * kHeight;  // 694,320 bytes: a known geometry
 
 // Every sample differs from its neighbours in both directions, so a readout
 // one row or one column off shows a different value; 20..219, so no line is
 // blank.
 int SampleAt(int row, int column) { return 20 + (row * 7 + column * 13) % 200; }
 
-std::vector<std::uint8_t> TestSamples(int length = kLength) {
+std::vector<std::uint8_t> TestSamples(int length = kImageLength) {
     std::vector<std::uint8_t> raw(static_cast<std::size_t>(length));
     for (int k = 0; k < length; ++k) {
-        raw[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(SampleAt(k / kWidth, k % kWidth));
+        raw[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(SampleAt(k / kImageWidth, k % kImageWidth));
     }
     return raw;
 }
@@ -328,7 +327,7 @@ void IntegrationTest::dropKeepsTheNamesBytes() {
     QVERIFY(result.enterAccepted && result.dropAccepted);
     QTRY_VERIFY(form_->CurrentChild() != nullptr);
     QCOMPARE(State().CurrentImagePath, path);
-    QCOMPARE(State().FileLength, kLength);
+    QCOMPARE(State().FileLength, kImageLength);
     QCOMPARE(State().CurrentFileName, name);
 }
 
@@ -410,10 +409,10 @@ void IntegrationTest::onePixelPerSampleAtAnyRatio() {
 
     // The control is the picture's size in logical pixels: 526 x 330 at 2.
     QCOMPARE(picture->size(),
-             QSize(static_cast<int>(std::ceil(kWidth / ratio)), static_cast<int>(std::ceil(kHeight / ratio))));
+             QSize(static_cast<int>(std::ceil(kImageWidth / ratio)), static_cast<int>(std::ceil(kImageHeight / ratio))));
     const QPixmap pixmap = picture->pixmap();
     QCOMPARE(pixmap.devicePixelRatio(), ratio);
-    QCOMPARE(pixmap.size(), QSize(kWidth, kHeight));  // device pixels, one per sample
+    QCOMPARE(pixmap.size(), QSize(kImageWidth, kImageHeight));  // device pixels, one per sample
     const int corner = SampleAt(659, 1051);
     QCOMPARE(pixmap.toImage().convertToFormat(QImage::Format_RGB32).pixel(1051, 659), qRgb(corner, corner, corner));
 
@@ -438,13 +437,13 @@ void IntegrationTest::readoutAtTheDevicePixelRatio() {
 
     PointAt(QPoint(5, 10));
     QCOMPARE(Readout(), SampleText(10 * ratio, 5 * ratio, SampleAt(10 * ratio, 5 * ratio)));
-    const int lastX = (kWidth - 1) / ratio;
-    const int lastY = (kHeight - 1) / ratio;
+    const int lastX = (kImageWidth - 1) / ratio;
+    const int lastY = (kImageHeight - 1) / ratio;
     PointAt(QPoint(lastX, lastY));
     QCOMPARE(Readout(), SampleText(lastY * ratio, lastX * ratio, SampleAt(lastY * ratio, lastX * ratio)));
     Trigger({"ToolButton33"});
     PointAt(QPoint(5, 10));
-    QCOMPARE(Readout(), SampleText(kHeight - 1 - 10 * ratio, kWidth - 1 - 5 * ratio, Shown(5 * ratio, 10 * ratio)));
+    QCOMPARE(Readout(), SampleText(kImageHeight - 1 - 10 * ratio, kImageWidth - 1 - 5 * ratio, Shown(5 * ratio, 10 * ratio)));
 }
 
 QTEST_MAIN(IntegrationTest)

@@ -36,12 +36,11 @@
 #include "core/image_state.h"
 
 using dusk::State;
+using dusk::test::kImageLength;
 using dusk::app::TChild;
 using dusk::app::TMainForm;
 
 namespace {
-
-constexpr int kLength = 1052 * 660;  // a known geometry: 1052 x 660
 
 // Each image is one grey level, so the picture tells which file is shown.
 int FillOf(const std::string& name) {
@@ -199,7 +198,7 @@ void ScanTest::stepToNonUtf8Name() {
     Trigger("Next1");
     QCOMPARE(Counter(), QStringLiteral("2/2"));
     QCOMPARE(State().CurrentFileName, name);
-    QCOMPARE(State().FileLength, kLength);
+    QCOMPARE(State().FileLength, kImageLength);
     QCOMPARE(Shown(), 77);
     QVERIFY(Caption().startsWith("V05") && Caption().endsWith(".img"));
     QVERIFY(form_->statusBar()->currentMessage().isEmpty());
