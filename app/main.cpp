@@ -14,14 +14,33 @@
 
 namespace {
 
+#ifndef DUSK_VERSION
+#define DUSK_VERSION "unknown"
+#endif
+
 constexpr const char* kUsage =
     "Usage: duskmapper [IMAGE]\n"
     "Shows Venera 15 and 16 radar images (.img files). With IMAGE, starts by\n"
-    "opening it as the Open command would.\n";
+    "opening it as the Open command would.\n"
+    "\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n";
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Answered before Qt looks for a display, so they work without one.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::fputs("duskmapper " DUSK_VERSION "\n", stdout);
+            return 0;
+        }
+    }
+
     QApplication app(argc, argv);  // takes Qt's own options (-platform ...) out of argv
     QApplication::setApplicationName(QStringLiteral("Duskmapper"));
     dusk::app::LoadResources();
@@ -30,10 +49,6 @@ int main(int argc, char* argv[]) {
     if (argc > 2) {
         std::fputs(kUsage, stderr);
         return 2;
-    }
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(kUsage, stdout);
-        return 0;
     }
 
     dusk::app::TMainForm form;

@@ -15,6 +15,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -29,6 +30,7 @@
 #include "app/info_box.h"
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
+#include "core/geometry.h"
 #include "core/image_state.h"
 #include "core/label.h"
 #include "load/load_image.h"
@@ -286,9 +288,20 @@ void TMainForm::OpenImage(const QByteArray& path) {
 
 void TMainForm::NoteLoad() {
     const ImageState& s = State();
+    // The picture is shown as it comes; the status bar says what is odd about it.
     if (s.FileLength < 0) {
         readProblem_ = tr("Could not read %1: %2")
                            .arg(FromFileSystem(s.CurrentImagePath), QString::fromLocal8Bit(s.ReadError.c_str()));
+    } else if (s.FileLength == 0) {
+        readProblem_ = tr("%1 is empty").arg(FromFileSystem(s.CurrentFileName));
+    } else if (!IsKnownLength(s.FileLength)) {
+        // Reading stops at the size of the buffer.
+        const QLocale english(QLocale::English, QLocale::UnitedStates);
+        const QString bytes = s.FileLength >= kRawImageSize ? tr("%1 bytes or more") : tr("%1 bytes");
+        readProblem_ = tr("%1 match no known raster size; shown as %2 \u00D7 %3")
+                           .arg(bytes.arg(english.toString(s.FileLength)))
+                           .arg(s.ImageWidth)
+                           .arg(s.ImageHeight);
     } else {
         readProblem_.clear();
     }

@@ -2,7 +2,10 @@
 // window at its full size, whatever part of it the window shows.
 #include <stdexcept>
 
+#include <QByteArray>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QPageSetupDialog>
@@ -14,6 +17,7 @@
 
 #include "app/child.h"
 #include "app/main_form.h"
+#include "core/image_state.h"
 #include "core/print_layout.h"
 
 namespace dusk::app {
@@ -95,6 +99,12 @@ void TMainForm::SetPrintSetupDialog(PrinterDialog dialog) {
 }
 
 QString TMainForm::ChooseSaveName() {
+    // Beside the image, named after it.
+    const QFileInfo image(QFile::decodeName(QByteArray::fromStdString(State().CurrentImagePath)));
+    if (!image.fileName().isEmpty()) {
+        output_->saveDialog->setDirectory(image.absolutePath());
+        output_->saveDialog->selectFile(image.completeBaseName() + QStringLiteral(".bmp"));
+    }
     if (output_->saveDialog->exec() != QDialog::Accepted) return {};
     const QStringList chosen = output_->saveDialog->selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.front();
@@ -131,6 +141,7 @@ void TMainForm::Print1Click() {
     if (currentChild_ == nullptr) return;
     const QImage picture = currentChild_->Picture();
 
+    printer.setDocName(QFile::decodeName(QByteArray::fromStdString(State().CurrentFileName)));
     QPainter painter;
     if (!painter.begin(&printer)) {
         const QString where = printer.outputFormat() == QPrinter::PdfFormat
@@ -147,6 +158,8 @@ void TMainForm::Print1Click() {
         }
     } endJob{painter};
 
+    // Every sample reaches a PDF exactly as shown, never as lossy JPEG.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     const PrintRect r = PrintRectangle(picture.width(), picture.height(), printer.width(), printer.height());
     painter.drawImage(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), picture);
     if (!painter.end()) Fail(tr("The print job could not be finished."));

@@ -28,6 +28,13 @@ void PutLittleEndian(std::uint8_t* out, std::uint32_t value, int bytes) {
 
 std::span<const GeometryEntry> GeometryTable() { return kGeometryTable; }
 
+bool IsKnownLength(std::int32_t length) {
+    for (const GeometryEntry& entry : kGeometryTable) {
+        if (entry.fileLength == length) return true;
+    }
+    return false;
+}
+
 void DeriveGeometry() {
     ImageState& s = State();
     s.StretchGain = 0;

@@ -15,6 +15,9 @@ struct GeometryEntry {
 // is shown at the default 1052 x 660.
 std::span<const GeometryEntry> GeometryTable();
 
+// Whether `length` is one of the known file lengths.
+bool IsKnownLength(std::int32_t length);
+
 // Fixes the geometry from FileLength, fills HeaderSizes, resets the stretch
 // parameters and copies the whole RawImage into OriginalImage.
 void DeriveGeometry();
