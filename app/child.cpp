@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPixmap>
@@ -51,15 +52,44 @@ void TChild::ShowPicture(const QImage& picture) {
 
     const QMargins frame = contentsMargins();
     resize(logical.width() + frame.left() + frame.right(), logical.height() + frame.top() + frame.bottom());
-    // A frame that grew beyond a small client area may have been pushed out
-    // at the left or top; its title bar stays reachable.
-    if (x() < 0 || y() < 0) move(std::max(0, x()), std::max(0, y()));
+    FitIntoArea();
 
     // The readout follows the new picture under a resting pointer.
     if (pointer_) ReportPointer(*pointer_);
 }
 
+void TChild::showEvent(QShowEvent* event) {
+    QMdiSubWindow::showEvent(event);
+    if (QMdiArea* area = mdiArea()) {
+        area->viewport()->removeEventFilter(this);
+        area->viewport()->installEventFilter(this);
+    }
+    FitIntoArea();
+}
+
+void TChild::FitIntoArea() {
+    const QMdiArea* area = mdiArea();
+    if (area == nullptr) return;
+    const QSize room = area->viewport()->size();
+    if (room.isEmpty()) return;
+    const QSize least(std::min(kMinimumWidth, room.width()), std::min(kMinimumHeight, room.height()));
+    const QSize most(std::max(least.width(), std::min(kMaximumWidth, room.width())),
+                     std::max(least.height(), std::min(kMaximumHeight, room.height())));
+    setMinimumSize(least);
+    setMaximumSize(most);
+    if (isMaximized()) return;
+    resize(size().boundedTo(most).expandedTo(least));
+    // The whole frame, its title bar first, stays inside the area.
+    const int left = std::clamp(x(), 0, std::max(0, room.width() - width()));
+    const int top = std::clamp(y(), 0, std::max(0, room.height() - height()));
+    if (left != x() || top != y()) move(left, top);
+}
+
 bool TChild::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && mdiArea() != nullptr && watched == mdiArea()->viewport()) {
+        FitIntoArea();
+        return false;
+    }
     if (watched == image_) {
         if (event->type() == QEvent::MouseMove) {
             pointer_ = static_cast<QMouseEvent*>(event)->position();

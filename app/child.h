@@ -8,6 +8,7 @@
 #include <QPointF>
 
 class QCloseEvent;
+class QShowEvent;
 class QLabel;
 class QScrollArea;
 
@@ -15,9 +16,11 @@ namespace dusk::app {
 
 // The image window: one multiple-document child showing the rendered picture
 // at one screen pixel per sample, scrollable where it is larger than the
-// window. Its outer size stays within 812 x 612 and 832 x 700. At a device
-// pixel ratio above 1 the picture control is smaller in logical pixels, so
-// that each sample is still one device pixel.
+// window. Its outer size stays within 812 x 612 and 832 x 700, and within the
+// client area of the main window: on a small screen it is fitted into the
+// area, so its scroll bars still reach every sample. At a device pixel ratio
+// above 1 the picture control is smaller in logical pixels, so that each
+// sample is still one device pixel.
 class TChild : public QMdiSubWindow {
     Q_OBJECT
 
@@ -48,9 +51,13 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Keeps the size limits and the place of the window within the room the
+    // client area offers.
+    void FitIntoArea();
     void FormClose(QCloseEvent* event);
     // Reports the picture pixel under `position` (logical pixels of the
     // picture control), or that the pointer is off the picture.

@@ -65,6 +65,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     column->addWidget(coolBar_);
     clientArea_ = new QMdiArea;
     clientArea_->setObjectName(QStringLiteral("ClientArea"));
+    // An image window pushed partly out of a small area can still be scrolled to.
+    clientArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    clientArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     column->addWidget(clientArea_, 1);
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));

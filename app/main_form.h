@@ -119,6 +119,8 @@ protected:
     // An image file dropped on the window opens as Open would open it.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Esc stops a running scan on its first press, whatever has the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenus();

@@ -7,6 +7,8 @@
 #include <system_error>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
@@ -19,6 +21,7 @@
 
 #include "app/child.h"
 #include "app/main_form.h"
+#include "app/scan_timer.h"
 #include "core/image_state.h"
 #include "core/readout.h"
 
@@ -58,6 +61,26 @@ void TMainForm::SetUpPointerAndDrops() {
     setAcceptDrops(true);
     // The read-only counter box would otherwise take the drops over it.
     counter_->setAcceptDrops(false);
+
+    QApplication::instance()->installEventFilter(this);
+}
+
+// A menu bar left in keyboard mode (a menu closed with Esc) claims the next
+// Esc to leave that mode, so Scan Stop would wait for a second press. While
+// a scan runs and no menu or dialog is open, Esc in this window is left to
+// its shortcut.
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && timer1_ != nullptr && timer1_->IsActive()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && widget != nullptr &&
+            widget->window() == this && QApplication::activePopupWidget() == nullptr &&
+            QApplication::activeModalWidget() == nullptr) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------

@@ -18,6 +18,8 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
@@ -236,6 +238,17 @@ void ScanTest::keys() {
     QCOMPARE(Scan(), QStringLiteral("idle"));
     QVERIFY(State().ScanDirection == dusk::Direction::None);
     QCOMPARE(Counter(), QStringLiteral("1/3"));
+
+    // A menu opened and closed with Esc leaves the menu bar in keyboard
+    // mode; the first Esc after it still stops the scan.
+    QTest::keyClick(form_, Qt::Key_F5);
+    QTest::keyClick(form_, Qt::Key_F, Qt::AltModifier);
+    auto* file = form_->findChild<QMenu*>("File1");
+    QTRY_VERIFY(file->isVisible());
+    QTest::keyClick(file, Qt::Key_Escape);
+    QTRY_VERIFY(!file->isVisible());
+    QTest::keyClick(form_->menuBar(), Qt::Key_Escape);
+    QCOMPARE(Scan(), QStringLiteral("idle"));
 }
 
 // ---------------------------------------------------------------------------
