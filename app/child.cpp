@@ -92,7 +92,11 @@ bool TChild::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == image_) {
         if (event->type() == QEvent::MouseMove) {
-            pointer_ = static_cast<QMouseEvent*>(event)->position();
+            // The event's own position is rounded to whole logical pixels; the
+            // position in the window keeps the fraction, so that at a device
+            // pixel ratio of 2 the odd columns and rows are told apart too.
+            const QPointF inWindow = static_cast<QMouseEvent*>(event)->scenePosition();
+            pointer_ = inWindow - image_->mapTo(image_->window(), QPointF(0, 0));
             ReportPointer(*pointer_);
         } else if (event->type() == QEvent::Leave) {
             pointer_.reset();

@@ -437,6 +437,15 @@ void IntegrationTest::readoutAtTheDevicePixelRatio() {
 
     PointAt(QPoint(5, 10));
     QCOMPARE(Readout(), SampleText(10 * ratio, 5 * ratio, SampleAt(10 * ratio, 5 * ratio)));
+    // Half a logical pixel on, as a real pointer reports it in the window:
+    // at a ratio of 2 that is the odd column and row.
+    const QPointF half(5.5, 10.5);
+    QMouseEvent move(QEvent::MouseMove, half, Picture()->mapTo(Picture()->window(), half), Picture()->mapToGlobal(half),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(Picture(), &move);
+    const int oddX = static_cast<int>(5.5 * ratio);
+    const int oddY = static_cast<int>(10.5 * ratio);
+    QCOMPARE(Readout(), SampleText(oddY, oddX, SampleAt(oddY, oddX)));
     const int lastX = (kImageWidth - 1) / ratio;
     const int lastY = (kImageHeight - 1) / ratio;
     PointAt(QPoint(lastX, lastY));
