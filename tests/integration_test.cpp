@@ -440,7 +440,8 @@ void IntegrationTest::readoutAtTheDevicePixelRatio() {
     // Half a logical pixel on, as a real pointer reports it in the window:
     // at a ratio of 2 that is the odd column and row.
     const QPointF half(5.5, 10.5);
-    QMouseEvent move(QEvent::MouseMove, half, Picture()->mapTo(Picture()->window(), half), Picture()->mapToGlobal(half),
+    // The event's own position is rounded, as Qt delivers it to a widget.
+    QMouseEvent move(QEvent::MouseMove, QPointF(half.toPoint()), Picture()->mapTo(Picture()->window(), half), Picture()->mapToGlobal(half),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(Picture(), &move);
     const int oddX = static_cast<int>(5.5 * ratio);
