@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScrollArea>
@@ -96,6 +97,7 @@ private slots:
 
     void onePixelPerSampleAtAnyRatio();
     void readoutAtTheDevicePixelRatio();
+    void smallAreaStillReachesEverySample();
 
 private:
     // Triggers the commands in turn, stopping at the first that is missing.
@@ -454,6 +456,28 @@ void IntegrationTest::readoutAtTheDevicePixelRatio() {
     Trigger({"ToolButton33"});
     PointAt(QPoint(5, 10));
     QCOMPARE(Readout(), SampleText(kImageHeight - 1 - 10 * ratio, kImageWidth - 1 - 5 * ratio, Shown(5 * ratio, 10 * ratio)));
+}
+
+// A main window smaller than the image window's described size (a small
+// screen): the image window is fitted into the client area, in its normal
+// and its maximised state, and its scroll bars reach the last sample.
+void IntegrationTest::smallAreaStillReachesEverySample() {
+    OpenPath(WriteImage("V0501.img", TestSamples()));
+    form_->showNormal();
+    form_->resize(760, 520);
+    auto* area = form_->findChild<QMdiArea*>("ClientArea");
+    TChild* child = form_->CurrentChild();
+    QTRY_COMPARE(form_->size(), QSize(760, 520));
+    for (const bool maximised : {false, true}) {
+        if (maximised) child->showMaximized();
+        const QRect room(QPoint(0, 0), area->viewport()->size());
+        QTRY_VERIFY2(room.contains(child->geometry()), maximised ? "maximised" : "normal");
+        auto* scroll = child->findChild<QScrollArea*>("ImageScroll");
+        scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+        const QPoint lastSample = Picture()->mapTo(scroll->viewport(), QPoint(Picture()->width() - 1, Picture()->height() - 1));
+        QVERIFY2(scroll->viewport()->rect().contains(lastSample), maximised ? "maximised" : "normal");
+    }
 }
 
 QTEST_MAIN(IntegrationTest)
