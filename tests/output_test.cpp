@@ -28,6 +28,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -62,6 +63,17 @@ std::string RampSamples(Raster r) {
             bytes[static_cast<std::size_t>(y) * r.width + x] =
                 static_cast<char>(40 + x * 53 / r.width + y * 53 / r.height);
         }
+    }
+    return bytes;
+}
+
+// Every sample different from its neighbours, over the whole grey range.
+std::string NoisySamples(Raster r) {
+    std::string bytes(static_cast<std::size_t>(r.width * r.height), '\0');
+    std::uint32_t x = 12345;
+    for (char& b : bytes) {
+        x = x * 1664525u + 1013904223u;
+        b = static_cast<char>(x >> 24);
     }
     return bytes;
 }
@@ -147,6 +159,7 @@ private slots:
     void printPlacesPicture();
     void printSetupAppliesToLaterJobs();
     void printerThatCannotStart();
+    void printKeepsEverySample();
     void infoBoxFollowsLoads();
 
 private:
@@ -442,6 +455,31 @@ void OutputTest::printerThatCannotStart() {
     // The printer is free for the next job.
     PrintTo(Path("print.pdf"));
     QVERIFY(std::filesystem::file_size(dir_->path() / "print.pdf") > 1000);
+}
+
+// The picture in a printed PDF is stored losslessly: what pdfimages takes out
+// of it equals the picture on display sample for sample; the document is
+// titled with the image's name.
+void OutputTest::printKeepsEverySample() {
+    const QString images = QStandardPaths::findExecutable("pdfimages");
+    const QString info = QStandardPaths::findExecutable("pdfinfo");
+    if (images.isEmpty() || info.isEmpty()) QSKIP("pdfimages and pdfinfo (poppler-utils) are not installed");
+    dir_->write("V0501.img", NoisySamples(kWide));
+    OpenFile(Path("V0501.img"));
+    Trigger("ToolButton12");  // despeckled: any lossy step would show
+    PrintTo(Path("print.pdf"));
+
+    QProcess run;
+    run.start(images, {"-png", Path("print.pdf"), Path("embedded")});
+    QVERIFY(run.waitForFinished(60000) && run.exitCode() == 0);
+    const QImage stored = QImage(Path("embedded-000.png")).convertToFormat(QImage::Format_RGB32);
+    const QImage shown = form_->CurrentChild()->Picture().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(stored.size(), shown.size());
+    QVERIFY(stored == shown);
+
+    run.start(info, {Path("print.pdf")});
+    QVERIFY(run.waitForFinished(60000) && run.exitCode() == 0);
+    QVERIFY(QString::fromUtf8(run.readAllStandardOutput()).contains(QRegularExpression("Title: +V0501.img")));
 }
 
 void OutputTest::infoBoxFollowsLoads() {
