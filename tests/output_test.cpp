@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -160,6 +161,7 @@ private slots:
     void printSetupAppliesToLaterJobs();
     void printerThatCannotStart();
     void printKeepsEverySample();
+    void saveDialogStartsBesideTheImage();
     void infoBoxFollowsLoads();
 
 private:
@@ -480,6 +482,24 @@ void OutputTest::printKeepsEverySample() {
     run.start(info, {Path("print.pdf")});
     QVERIFY(run.waitForFinished(60000) && run.exitCode() == 0);
     QVERIFY(QString::fromUtf8(run.readAllStandardOutput()).contains(QRegularExpression("Title: +V0501.img")));
+}
+
+void OutputTest::saveDialogStartsBesideTheImage() {
+    std::filesystem::create_directories(dir_->path() / "volume");
+    dir_->write("volume/V0501.img", RampSamples(kWide));
+    OpenFile(Path("volume/V0501.img"));
+    form_->SetSaveChooser(nullptr);  // the real dialog
+    QString folder;
+    QString name;
+    QTimer::singleShot(0, form_, [&] {
+        auto* dialog = form_->findChild<QFileDialog*>("SavePictureDialog");
+        folder = dialog->directory().absolutePath();
+        name = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+        dialog->reject();
+    });
+    Trigger("SaveAs1");
+    QCOMPARE(folder, QFileInfo(Path("volume")).absoluteFilePath());
+    QCOMPARE(name, QStringLiteral("V0501.bmp"));
 }
 
 void OutputTest::infoBoxFollowsLoads() {
