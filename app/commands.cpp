@@ -3,13 +3,8 @@
 #include <array>
 #include <cstdlib>
 
-#include <QtGlobal>
-
 #include "app/main_form.h"
 #include "core/image_state.h"
-
-// The resources of a static library are registered by hand, at global scope.
-static void RegisterDuskmapperResources() { Q_INIT_RESOURCE(duskmapper); }
 
 namespace dusk::app {
 
@@ -147,14 +142,6 @@ constexpr std::array kMenus{
 std::span<const CommandSpec> CommandTable() { return kCommands; }
 
 std::span<const MenuSpec> MenuTable() { return kMenus; }
-
-void LoadResources() {
-    static const bool loaded = [] {
-        RegisterDuskmapperResources();
-        return true;
-    }();
-    (void)loaded;
-}
 
 const CommandSpec& SpecOf(Cmd id) {
     for (const CommandSpec& command : kCommands) {

@@ -86,13 +86,4 @@ std::span<const CommandSpec> CommandTable();
 std::span<const MenuSpec> MenuTable();
 const CommandSpec& SpecOf(Cmd id);
 
-// Registers the glyphs and icons held in the library (once; later calls do
-// nothing). The main window does it; call it first where icons are needed
-// before one exists.
-void LoadResources();
-
-// The resource path of the application icon and of the About box picture.
-inline constexpr const char* kAppIcon = ":/duskmapper/duskmapper.svg";
-inline constexpr const char* kAboutPicture = ":/duskmapper/about.svg";
-
 }  // namespace dusk::app

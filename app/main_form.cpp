@@ -27,6 +27,7 @@
 #include "app/child.h"
 #include "app/file_names.h"
 #include "app/info_box.h"
+#include "app/resources.h"
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
 #include "core/image_state.h"
