@@ -14,35 +14,35 @@ using M = TMainForm;
 using SK = QKeySequence::StandardKey;
 constexpr SK kNoKey = QKeySequence::UnknownKey;
 
-constexpr CommandSpec MenuItem(Cmd id, const char* name, const char* caption, Place place, Handler handler,
+constexpr CommandRow MenuItem(Cmd id, const char* name, const char* caption, Place place, Handler handler,
                                Needs needs = Needs::Nothing, SK key = kNoKey, const char* keys = nullptr) {
     return {Kind::Command, id, name, caption, nullptr, place, handler, key, keys, needs, Press::None, -1};
 }
-constexpr CommandSpec MarkItem(Cmd id, const char* name, const char* caption, Place place, Handler handler) {
+constexpr CommandRow MarkItem(Cmd id, const char* name, const char* caption, Place place, Handler handler) {
     return {Kind::Command, id, name, caption, nullptr, place, handler, kNoKey, nullptr, Needs::Nothing, Press::Mark, -1};
 }
-constexpr CommandSpec OptionItem(Cmd id, const char* name, const char* caption, Handler handler, int slot) {
+constexpr CommandRow OptionItem(Cmd id, const char* name, const char* caption, Handler handler, int slot) {
     return {Kind::Command, id,      name,           caption,      nullptr, Place::OptionsMenu,
             handler,       kNoKey,  nullptr,        Needs::Nothing, Press::Option, slot};
 }
-constexpr CommandSpec Button(Cmd id, const char* name, const char* hint, const char* glyph, Place row,
+constexpr CommandRow Button(Cmd id, const char* name, const char* hint, const char* glyph, Place row,
                              Handler handler, Needs needs = Needs::Image, Press press = Press::None,
                              int slot = -1, const char* keys = nullptr) {
     return {Kind::Command, id, name, hint, glyph, row, handler, kNoKey, keys, needs, press, slot};
 }
-constexpr CommandSpec KeyOnly(Cmd id, const char* name, const char* text, const char* keys, Handler handler) {
+constexpr CommandRow KeyOnly(Cmd id, const char* name, const char* text, const char* keys, Handler handler) {
     return {Kind::Command, id,   name,        text,        nullptr,     Place::KeysOnly,
             handler,       kNoKey, keys,      Needs::Image, Press::None, -1};
 }
-constexpr CommandSpec Separator(const char* name, Place place) {
+constexpr CommandRow Separator(const char* name, Place place) {
     return {Kind::Separator, Cmd::None, name, nullptr, nullptr, place, nullptr, kNoKey, nullptr, Needs::Nothing,
             Press::None,     -1};
 }
-constexpr CommandSpec Spacer(const char* name, Place row) {
+constexpr CommandRow Spacer(const char* name, Place row) {
     return {Kind::Spacer, Cmd::None, name, nullptr, nullptr, row, nullptr, kNoKey, nullptr, Needs::Nothing,
             Press::None,  -1};
 }
-constexpr CommandSpec Counter(const char* name, Place row) {
+constexpr CommandRow Counter(const char* name, Place row) {
     return {Kind::Counter, Cmd::None, name, nullptr, nullptr, row, nullptr, kNoKey, nullptr, Needs::Nothing,
             Press::None,   -1};
 }
@@ -127,11 +127,11 @@ constexpr std::array kCommands{
 };
 
 constexpr std::array kMenus{
-    MenuSpec{Place::FileMenu, "File1", "&File"},
-    MenuSpec{Place::OptionsMenu, "Options1", "&Options"},
-    MenuSpec{Place::ViewMenu, "View1", "View"},
-    MenuSpec{Place::ScanMenu, "Scan1", "Scan-pause"},
-    MenuSpec{Place::HelpMenu, "Help1", "&About"},
+    MenuRow{Place::FileMenu, "File1", "&File"},
+    MenuRow{Place::OptionsMenu, "Options1", "&Options"},
+    MenuRow{Place::ViewMenu, "View1", "View"},
+    MenuRow{Place::ScanMenu, "Scan1", "Scan-pause"},
+    MenuRow{Place::HelpMenu, "Help1", "&About"},
 };
 // clang-format on
 
@@ -139,12 +139,12 @@ constexpr std::array kMenus{
 
 }  // namespace
 
-std::span<const CommandSpec> CommandTable() { return kCommands; }
+std::span<const CommandRow> CommandTable() { return kCommands; }
 
-std::span<const MenuSpec> MenuTable() { return kMenus; }
+std::span<const MenuRow> MenuTable() { return kMenus; }
 
-const CommandSpec& SpecOf(Cmd id) {
-    for (const CommandSpec& command : kCommands) {
+const CommandRow& RowOf(Cmd id) {
+    for (const CommandRow& command : kCommands) {
         if (command.id == id) return command;
     }
     std::abort();  // every id has its entry

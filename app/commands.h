@@ -61,7 +61,7 @@ enum class Press : std::uint8_t {
     Scan,    // pressed while the scan runs in its direction; released when the image window closes
 };
 
-struct CommandSpec {
+struct CommandRow {
     Kind kind;
     Cmd id;
     const char* name;   // Qt object name
@@ -76,14 +76,14 @@ struct CommandSpec {
     int slot;  // the option slot of a Press::Option command, else -1
 };
 
-struct MenuSpec {
+struct MenuRow {
     Place place;
     const char* name;
     const char* caption;
 };
 
-std::span<const CommandSpec> CommandTable();
-std::span<const MenuSpec> MenuTable();
-const CommandSpec& SpecOf(Cmd id);
+std::span<const CommandRow> CommandTable();
+std::span<const MenuRow> MenuTable();
+const CommandRow& RowOf(Cmd id);
 
 }  // namespace dusk::app

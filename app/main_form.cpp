@@ -68,10 +68,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandRow& command : CommandTable()) {
         if (command.kind == Kind::Command && command.place == Place::KeysOnly) addAction(CreateAction(command));
     }
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandRow& command : CommandTable()) {
         if (command.kind == Kind::Command) ActionOf(command.id)->setEnabled(command.needs != Needs::Image);
     }
     ActionOf(Cmd::Toolbar1)->setChecked(true);
@@ -114,7 +114,7 @@ void TMainForm::OpenFromCommandLine(const QByteArray& path) {
 // ---------------------------------------------------------------------------
 // Building the window from the command table.
 
-QAction* TMainForm::CreateAction(const CommandSpec& command) {
+QAction* TMainForm::CreateAction(const CommandRow& command) {
     auto* action = new QAction(QString::fromUtf8(command.text), this);
     action->setObjectName(QString::fromLatin1(command.name));
     if (command.glyph != nullptr) action->setIcon(QIcon(QString::fromLatin1(command.glyph)));
@@ -135,11 +135,11 @@ QAction* TMainForm::CreateAction(const CommandSpec& command) {
 }
 
 void TMainForm::BuildMenus() {
-    for (const MenuSpec& menuSpec : MenuTable()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuSpec.caption));
-        menu->setObjectName(QString::fromLatin1(menuSpec.name));
-        for (const CommandSpec& command : CommandTable()) {
-            if (command.place != menuSpec.place) continue;
+    for (const MenuRow& menuRow : MenuTable()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuRow.caption));
+        menu->setObjectName(QString::fromLatin1(menuRow.name));
+        for (const CommandRow& command : CommandTable()) {
+            if (command.place != menuRow.place) continue;
             if (command.kind == Kind::Separator) {
                 menu->addSeparator()->setObjectName(QString::fromLatin1(command.name));
             } else if (command.kind == Kind::Command) {
@@ -176,7 +176,7 @@ void TMainForm::BuildToolBar() {
         row->setFloatable(false);
         row->setToolButtonStyle(Qt::ToolButtonIconOnly);
         rows->addWidget(row);
-        for (const CommandSpec& command : CommandTable()) {
+        for (const CommandRow& command : CommandTable()) {
             if (command.place != place) continue;
             const QString name = QString::fromLatin1(command.name);
             switch (command.kind) {
@@ -338,7 +338,7 @@ void TMainForm::RerenderFromOriginal(const Change& change, RenderMode mode) {
 // Enabled, checked and pressed states.
 
 void TMainForm::EnableImageCommands() {
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandRow& command : CommandTable()) {
         if (command.kind != Kind::Command || command.needs == Needs::Nothing) continue;
         ActionOf(command.id)->setEnabled(command.needs == Needs::Image);
     }
@@ -346,7 +346,7 @@ void TMainForm::EnableImageCommands() {
 
 void TMainForm::ShowOptionStates() {
     const ImageState& s = State();
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandRow& command : CommandTable()) {
         if (command.press == Press::Option && IsToolBarPlace(command.place)) {
             ActionOf(command.id)->setChecked(IsOn(s.DefaultOptions[command.slot]));
         }
@@ -356,12 +356,12 @@ void TMainForm::ShowOptionStates() {
 void TMainForm::ShowFilePosition() { counter_->setText(QString::fromStdString(PositionText())); }
 
 void TMainForm::ChildFormClose() {
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandRow& command : CommandTable()) {
         if (command.kind != Kind::Command || command.needs == Needs::Nothing) continue;
         ActionOf(command.id)->setEnabled(command.needs == Needs::NoImage);
     }
     timer1_->Stop();
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandRow& command : CommandTable()) {
         if (command.press == Press::Scan) ActionOf(command.id)->setChecked(false);
     }
     counter_->setText(QStringLiteral("0/0"));

@@ -123,7 +123,7 @@ protected:
 private:
     void BuildMenus();
     void BuildToolBar();
-    QAction* CreateAction(const CommandSpec& command);
+    QAction* CreateAction(const CommandRow& command);
     // Runs a command; a failure ends it, releases the working buffers and is
     // shown in the standard error box.
     void RunHandler(const std::function<void()>& body);

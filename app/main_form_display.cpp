@@ -10,13 +10,13 @@
 namespace dusk::app {
 
 void TMainForm::ToggleDefaultOption(Cmd item) {
-    std::int32_t& flag = State().DefaultOptions[SpecOf(item).slot];
+    std::int32_t& flag = State().DefaultOptions[RowOf(item).slot];
     ToggleFlag(flag);
     ActionOf(item)->setChecked(IsOn(flag));
 }
 
 void TMainForm::ToggleActiveOption(Cmd button) {
-    std::int32_t& flag = State().ActiveOptions[SpecOf(button).slot];
+    std::int32_t& flag = State().ActiveOptions[RowOf(button).slot];
     QAction* action = ActionOf(button);
     // The click has already flipped the button; it follows the flag alone.
     action->setChecked(IsOn(flag));
@@ -68,7 +68,7 @@ void TMainForm::ToolButton9Click() {
     RerenderFromOriginal(
         [this] {
             ClearActiveAdjustments();
-            for (const CommandSpec& command : CommandTable()) {
+            for (const CommandRow& command : CommandTable()) {
                 if (command.press == Press::Option && (command.place == Place::Row1 || command.place == Place::Row2)) {
                     ActionOf(command.id)->setChecked(false);
                 }
