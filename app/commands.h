@@ -10,29 +10,56 @@
 
 #include <QKeySequence>
 
+#include "app/command_target.h"
+
 namespace dusk::app {
 
-class TMainForm;
-using Handler = void (TMainForm::*)();
+// A command's handler: a member function of CommandTarget, given the row's
+// value when it takes one.
+class Handler {
+public:
+    using Plain = void (CommandTarget::*)();
+    using WithValue = void (CommandTarget::*)(int);
+
+    constexpr Handler() = default;
+    constexpr Handler(Plain plain) : plain_(plain) {}
+    constexpr Handler(WithValue withValue) : withValue_(withValue) {}
+
+    void operator()(CommandTarget& target, int value) const {
+        if (plain_ != nullptr) {
+            (target.*plain_)();
+        } else if (withValue_ != nullptr) {
+            (target.*withValue_)(value);
+        }
+    }
+
+private:
+    Plain plain_ = nullptr;
+    WithValue withValue_ = nullptr;
+};
 
 // One id per command object, so handlers reach their own item without
-// looking it up by name.
+// looking it up by name: NameItem for a menu item, NameButton for a tool
+// button; a menu item and a button of one command share its handler.
 enum class Cmd : std::uint8_t {
     None,
     // File menu.
-    Open1, Next1, Previous1, SaveAs1, ScanForward1, ScanBackward1, ScanStop1, Print1, PrintSetup1, Exit1,
-    // Options menu.
-    Atostretch1, Despeckleon1, FlipVertically1, Invert1, Minimize1, Minimize141, Rotate1,
+    OpenItem, NextItem, PreviousItem, SaveAsItem, ScanForwardItem, ScanBackwardItem, ScanStopItem, PrintItem,
+    PrintSetupItem, ExitItem,
+    // Options menu: the defaults of the next load.
+    DefaultStretchItem, DefaultDespeckleItem, DefaultFlipVerticallyItem, DefaultInvertItem, DefaultMinimizeHalfItem,
+    DefaultMinimizeQuarterItem, DefaultRotateItem,
     // View, Scan-pause and About menus.
-    Toolbar1, N2seconds1, N3seconds1, N4seconds1, N5seconds1, About1,
+    ToggleToolbarItem, ScanPause2Item, ScanPause3Item, ScanPause4Item, ScanPause5Item, AboutItem,
     // Tool-bar row 1.
-    FileOpenBtn, FileSaveBtn, ToolButton17, FileTylAutBtn, FileTylBtn, FileStopBtn, FileForBtn, FileForAutoBtn,
-    ToolButton9, ToolButton10, ToolButton33, ToolButton12, ToolButton13, ToolButton18,
+    OpenButton, SaveAsButton, PrintButton, ScanBackwardButton, PreviousButton, ScanStopButton, NextButton,
+    ScanForwardButton, OriginalImageButton, FlipVerticallyButton, RotateButton, DespeckleButton, StretchButton,
+    MissingLinesButton,
     // Tool-bar row 2.
-    ToolButton27, ToolButton28, ToolButton20, ToolButton21, ToolButton19, ToolButton30, ToolButton32,
-    ToolButton29, HelpAboutBtn,
+    ContrastDownButton, ContrastUpButton, BrightnessDownButton, BrightnessUpButton, InvertButton,
+    MinimizeHalfButton, MinimizeQuarterButton, ImageInfoButton, AboutButton,
     // Keyboard only.
-    ShadingDown1, ShadingUp1,
+    ShadingDownItem, ShadingUpItem,
     Count
 };
 inline constexpr int kCmdCount = static_cast<int>(Cmd::Count);
@@ -56,9 +83,10 @@ enum class Needs : std::uint8_t {
 // What a check mark or pressed state shows.
 enum class Press : std::uint8_t {
     None,
-    Mark,    // a menu check mark that the command sets itself
-    Option,  // a display option: the menu item shows DefaultOptions, the button ActiveOptions
-    Scan,    // pressed while the scan runs in its direction; released when the image window closes
+    Mark,           // a menu check mark that the command sets itself
+    DefaultOption,  // shows DefaultOptions[value]
+    ActiveOption,   // shows ActiveOptions[value]
+    Scan,           // pressed while the scan runs in its direction; released when the image window closes
 };
 
 struct CommandRow {
@@ -73,7 +101,7 @@ struct CommandRow {
     const char* keys;                       // a key offered on every platform, or nullptr
     Needs needs;
     Press press;
-    int slot;  // the option slot of a Press::Option command, else -1
+    int value;  // the handler's argument: an option slot, a pause in milliseconds; else -1
 };
 
 struct MenuRow {
@@ -84,6 +112,5 @@ struct MenuRow {
 
 std::span<const CommandRow> CommandTable();
 std::span<const MenuRow> MenuTable();
-const CommandRow& RowOf(Cmd id);
 
 }  // namespace dusk::app

@@ -74,7 +74,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     for (const CommandRow& command : CommandTable()) {
         if (command.kind == Kind::Command) ActionOf(command.id)->setEnabled(command.needs != Needs::Image);
     }
-    ActionOf(Cmd::Toolbar1)->setChecked(true);
+    ActionOf(Cmd::ToggleToolbarItem)->setChecked(true);
 
     SetScanTimer(MakeWindowTimer(this));
 
@@ -129,7 +129,9 @@ QAction* TMainForm::CreateAction(const CommandRow& command) {
     action->setShortcuts(keys);
     action->setCheckable(command.press != Press::None);
     const Handler handler = command.handler;
-    connect(action, &QAction::triggered, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
+    const int value = command.value;
+    connect(action, &QAction::triggered, this,
+            [this, handler, value] { RunHandler([this, handler, value] { handler(*this, value); }); });
     actions_[static_cast<int>(command.id)] = action;
     return action;
 }
@@ -259,7 +261,7 @@ QString TMainForm::ChooseWithDialog() {
     return chosen.isEmpty() ? QString() : chosen.front();
 }
 
-void TMainForm::Open1Click() {
+void TMainForm::Open() {
     const QString chosen = chooser_();
     if (chosen.isEmpty()) return;
     OpenImage(FileSystemPath(chosen));
@@ -344,13 +346,16 @@ void TMainForm::EnableImageCommands() {
     }
 }
 
+void TMainForm::ShowOption(Press press, int slot, bool on) {
+    for (const CommandRow& command : CommandTable()) {
+        if (command.press == press && command.value == slot) ActionOf(command.id)->setChecked(on);
+    }
+}
+
+// After a load: the options the load took from the defaults.
 void TMainForm::ShowOptionStates() {
     const ImageState& s = State();
-    for (const CommandRow& command : CommandTable()) {
-        if (command.press == Press::Option && IsToolBarPlace(command.place)) {
-            ActionOf(command.id)->setChecked(IsOn(s.DefaultOptions[command.slot]));
-        }
-    }
+    for (int slot = 0; slot < kOptionCount; ++slot) ShowOption(Press::ActiveOption, slot, IsOn(s.DefaultOptions[slot]));
 }
 
 void TMainForm::ShowFilePosition() { counter_->setText(QString::fromStdString(PositionText())); }
@@ -373,18 +378,16 @@ void TMainForm::ChildFormClose() {
 // ---------------------------------------------------------------------------
 // Shell commands.
 
-void TMainForm::Exit1Click() { QCoreApplication::quit(); }
+void TMainForm::Exit() { QCoreApplication::quit(); }
 
-void TMainForm::Toolbar1Click() {
+void TMainForm::ToggleToolbar() {
     const bool show = toolBar_->isHidden();
     toolBar_->setVisible(show);
-    ActionOf(Cmd::Toolbar1)->setChecked(show);
+    ActionOf(Cmd::ToggleToolbarItem)->setChecked(show);
 }
 
-void TMainForm::About1Click() { aboutBox_->exec(); }
+void TMainForm::About() { aboutBox_->exec(); }
 
-void TMainForm::HelpAboutBtnClick() { aboutBox_->exec(); }
-
-void TMainForm::ToolButton29Click() { infoBox_->exec(); }
+void TMainForm::ImageInfo() { infoBox_->exec(); }
 
 }  // namespace dusk::app
