@@ -69,7 +69,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
     for (const CommandRow& command : CommandTable()) {
-        if (command.kind == Kind::Command && command.place == Place::KeysOnly) addAction(CreateAction(command));
+        if (command.kind == Kind::Command && command.place == Place::KeysOnly) CreateAction(command);
     }
     for (const CommandRow& command : CommandTable()) {
         if (command.kind == Kind::Command) ActionOf(command.id)->setEnabled(command.needs != Needs::Image);
@@ -127,6 +127,9 @@ QAction* TMainForm::CreateAction(const CommandRow& command) {
         }
     }
     action->setShortcuts(keys);
+    // The window's own action as well, so that its keys work wherever the
+    // item or button sits, also on the hidden tool bar.
+    if (!keys.isEmpty()) addAction(action);
     action->setCheckable(command.press != Press::None);
     const Handler handler = command.handler;
     const int value = command.value;

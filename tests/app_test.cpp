@@ -110,6 +110,7 @@ private slots:
     void minimizeBothShowsQuarter();
     void shadingKeys();
     void toolbarToggle();
+    void infoKeyWithToolbarHidden();
     void unreadableFile_data();
     void unreadableFile();
     void handlerFailureShowsCriticalBox();
@@ -148,6 +149,26 @@ private:
         }
     }
     int Raw(int x, int y) const { return samples_[y * kWidth + x]; }
+    // Types `keys` where the user would: at the focus widget of the active main window.
+    void Press(const QKeySequence& keys) {
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_));
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keySequence(focus != nullptr ? focus : form_, keys);
+    }
+    // Whether `command` brings `box` up modally; the box is closed again.
+    static bool BringsUp(QDialog* box, const std::function<void()>& command) {
+        bool shown = false;
+        QTimer closer;
+        closer.setSingleShot(true);
+        QObject::connect(&closer, &QTimer::timeout, box, [&] {
+            shown = box->isVisible() && box->isModal();
+            box->reject();
+        });
+        closer.start(0);
+        command();
+        return QTest::qWaitFor([&] { return !closer.isActive(); }) && shown;
+    }
     void ExpectShellState(bool imageShown) const {
         for (QAction* action : form_->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
             const QString name = action->objectName();
@@ -551,6 +572,13 @@ void AppTest::toolbarToggle() {
     Trigger("Toolbar1");
     QVERIFY(toolBar->isVisible() && counter->isVisible() && row1->isVisible());
     QVERIFY(Action("Toolbar1")->isChecked());
+}
+
+void AppTest::infoKeyWithToolbarHidden() {
+    OpenTestImage();
+    Trigger("Toolbar1");
+    QVERIFY(!form_->findChild<QWidget*>("ToolButton29")->isVisible());
+    QVERIFY(BringsUp(form_->findChild<QDialog*>("InfoBox"), [this] { Press(QKeySequence("Ctrl+I")); }));
 }
 
 void AppTest::unreadableFile_data() {
