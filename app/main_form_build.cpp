@@ -1,0 +1,130 @@
+// Building the main window's menus and tool-bar rows from the command table.
+#include <array>
+#include <utility>
+
+#include <QAction>
+#include <QFrame>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/main_form.h"
+
+namespace dusk::app {
+
+namespace {
+
+constexpr int kCounterWidth = 89;
+constexpr int kCounterHeight = 22;
+constexpr int kSpacerWidth = 4;
+
+bool IsToolBarPlace(Place place) { return place == Place::Row1 || place == Place::Row2; }
+
+}  // namespace
+
+QAction* TMainForm::CreateAction(const CommandRow& command) {
+    auto* action = new QAction(QString::fromUtf8(command.text), this);
+    action->setObjectName(QString::fromLatin1(command.name));
+    if (command.glyph != nullptr) action->setIcon(QIcon(QString::fromLatin1(command.glyph)));
+    if (IsToolBarPlace(command.place)) action->setToolTip(QString::fromUtf8(command.text));
+    QList<QKeySequence> keys;
+    if (command.keys != nullptr) keys << QKeySequence(QString::fromLatin1(command.keys), QKeySequence::PortableText);
+    if (command.standardKey != QKeySequence::UnknownKey) {
+        for (const QKeySequence& key : QKeySequence::keyBindings(command.standardKey)) {
+            if (!keys.contains(key)) keys << key;
+        }
+    }
+    action->setShortcuts(keys);
+    // The window's own action as well, so that its keys work wherever the
+    // item or button sits, also on the hidden tool bar.
+    if (!keys.isEmpty()) addAction(action);
+    action->setCheckable(command.press != Press::None);
+    const Handler handler = command.handler;
+    const int value = command.value;
+    connect(action, &QAction::triggered, this,
+            [this, handler, value] { RunHandler([this, handler, value] { handler(*this, value); }); });
+    actions_[static_cast<int>(command.id)] = action;
+    return action;
+}
+
+void TMainForm::BuildMenus() {
+    for (const MenuRow& menuRow : MenuTable()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuRow.caption));
+        menu->setObjectName(QString::fromLatin1(menuRow.name));
+        for (const CommandRow& command : CommandTable()) {
+            if (command.place != menuRow.place) continue;
+            if (command.kind == Kind::Separator) {
+                menu->addSeparator()->setObjectName(QString::fromLatin1(command.name));
+            } else if (command.kind == Kind::Command) {
+                menu->addAction(CreateAction(command));
+            }
+        }
+    }
+}
+
+void TMainForm::BuildToolBar() {
+    // MojCoolBar is the band along the top; it holds MojToolBar, whose two
+    // rows (and the counter box at the end of the second) hide and show as one.
+    coolBar_ = new QFrame;
+    coolBar_->setObjectName(QStringLiteral("MojCoolBar"));
+    auto* band = new QVBoxLayout(coolBar_);
+    band->setContentsMargins(0, 0, 0, 0);
+    band->setSpacing(0);
+
+    toolBar_ = new QWidget;
+    toolBar_->setObjectName(QStringLiteral("MojToolBar"));
+    auto* rows = new QVBoxLayout(toolBar_);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    band->addWidget(toolBar_);
+
+    const std::array<std::pair<Place, const char*>, 2> rowNames{{
+        {Place::Row1, "MojToolBarRow1"},
+        {Place::Row2, "MojToolBarRow2"},
+    }};
+    for (const auto& [place, rowName] : rowNames) {
+        auto* row = new QToolBar;
+        row->setObjectName(QString::fromLatin1(rowName));
+        row->setMovable(false);
+        row->setFloatable(false);
+        row->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        rows->addWidget(row);
+        for (const CommandRow& command : CommandTable()) {
+            if (command.place != place) continue;
+            const QString name = QString::fromLatin1(command.name);
+            switch (command.kind) {
+                case Kind::Command: {
+                    QAction* action = CreateAction(command);
+                    row->addAction(action);
+                    row->widgetForAction(action)->setObjectName(name);
+                    break;
+                }
+                case Kind::Separator:
+                    row->addSeparator()->setObjectName(name);
+                    break;
+                case Kind::Spacer: {
+                    auto* blank = new QWidget;
+                    blank->setObjectName(name);
+                    blank->setFixedWidth(kSpacerWidth);
+                    row->addWidget(blank);
+                    break;
+                }
+                case Kind::Counter: {
+                    counter_ = new QLineEdit(QStringLiteral("0/0"));
+                    counter_->setObjectName(name);
+                    counter_->setReadOnly(true);
+                    counter_->setFocusPolicy(Qt::NoFocus);
+                    counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                    counter_->setFixedSize(kCounterWidth, kCounterHeight);
+                    row->addWidget(counter_);
+                    break;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace dusk::app
