@@ -3,15 +3,20 @@
 #include <utility>
 
 #include <QAction>
+#include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "app/main_form.h"
+#include "core/image_state.h"
 
 namespace dusk::app {
 
@@ -20,8 +25,29 @@ namespace {
 constexpr int kCounterWidth = 89;
 constexpr int kCounterHeight = 22;
 constexpr int kSpacerWidth = 4;
+constexpr int kCounterPixelSize = 16;
+constexpr int kLineEditMargin = 2;      // QLineEdit's own blank at each side of its text
+constexpr int kNarrowestStretch = 75;  // percent of the font's normal width
 
 bool IsToolBarPlace(Place place) { return place == Place::Row1 || place == Place::Row2; }
+
+// 16-pixel text, set narrower where the longest position (that of a full
+// list) would not fit inside the box's frame.
+QFont CounterFont(const QLineEdit& counter) {
+    QFont font = counter.font();
+    font.setPixelSize(kCounterPixelSize);
+    QStyleOptionFrame frame;
+    frame.initFrom(&counter);
+    frame.lineWidth = counter.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, &counter);
+    const int room =
+        counter.style()->subElementRect(QStyle::SE_LineEditContents, &frame, &counter).width() - 2 * kLineEditMargin;
+    const QString longest = QStringLiteral("%1/%1").arg(kFileListCapacity);
+    for (int stretch = 100; stretch >= kNarrowestStretch; stretch -= 5) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(longest) <= room) break;
+    }
+    return font;
+}
 
 }  // namespace
 
@@ -119,6 +145,7 @@ void TMainForm::BuildToolBar() {
                     counter_->setFocusPolicy(Qt::NoFocus);
                     counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
                     counter_->setFixedSize(kCounterWidth, kCounterHeight);
+                    counter_->setFont(CounterFont(*counter_));
                     row->addWidget(counter_);
                     break;
                 }

@@ -27,6 +27,8 @@
 #include <QPushButton>
 #include <QPointer>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -200,6 +202,17 @@ void AppTest::startUpState() {
     QCOMPARE(counter->text(), QStringLiteral("0/0"));
     QVERIFY(counter->alignment() & Qt::AlignRight);
     QCOMPARE(counter->size(), QSize(89, 22));
+    // 16-pixel text; the position in a full list fits between the frame
+    // and QLineEdit's 2-pixel blanks.
+    QCOMPARE(counter->font().pixelSize(), 16);
+    QStyleOptionFrame frame;
+    frame.initFrom(counter);
+    frame.lineWidth = counter->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, counter);
+    const QRect room =
+        counter->style()->subElementRect(QStyle::SE_LineEditContents, &frame, counter).adjusted(2, 1, -2, -1);
+    const QFontMetrics metrics(counter->font());
+    QVERIFY(metrics.horizontalAdvance("1000/1000") <= room.width());
+    QVERIFY(metrics.tightBoundingRect("1000/1000").height() <= room.height());
 
     auto* timer = form_->findChild<QTimer*>("Timer1");
     QVERIFY(timer != nullptr);
