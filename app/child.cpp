@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPixmap>
@@ -33,6 +35,13 @@ TChild::TChild(QWidget* parent) : QMdiSubWindow(parent) {
     image_->installEventFilter(this);
     scroll_->setWidget(image_);
     setWidget(scroll_);
+
+    // The keys of the system menu's Close (Ctrl+W, Ctrl+F4) belong to the
+    // main window's Close Image, which closes this window the same way; with
+    // two owners a key would do nothing at all.
+    if (QMenu* menu = systemMenu()) {
+        for (QAction* action : menu->actions()) action->setShortcuts({});
+    }
 }
 
 void TChild::ShowPicture(const QImage& picture) {

@@ -19,6 +19,8 @@ public:
     virtual void Print() = 0;
     virtual void PrintSetup() = 0;
     virtual void Exit() = 0;
+    // Closes the image window as its own close button does.
+    virtual void CloseImage() = 0;
 
     // Options menu: flips the default of option `slot` for the next load.
     virtual void ToggleDefaultOption(int slot) = 0;

@@ -35,9 +35,15 @@ constexpr CommandRow OptionButton(Cmd id, const char* name, const char* hint, co
                                   int slot) {
     return Button(id, name, hint, glyph, row, &T::ToggleActiveOption, Needs::Image, Press::ActiveOption, slot);
 }
-constexpr CommandRow KeyOnly(Cmd id, const char* name, const char* text, const char* keys, Handler handler) {
-    return {Kind::Command, id, name, text, nullptr, Place::KeysOnly, handler, kNoKey, keys, Needs::Image, Press::None,
-            -1};
+// Image menu items: a command on the image on display, or the toggle of
+// option `slot`, in step with its button.
+constexpr CommandRow ImageItem(Cmd id, const char* name, const char* caption, const char* keys, Handler handler) {
+    return {Kind::Command, id, name, caption, nullptr, Place::ImageMenu, handler, kNoKey, keys, Needs::Image,
+            Press::None, -1};
+}
+constexpr CommandRow ImageOptionItem(Cmd id, const char* name, const char* caption, const char* keys, int slot) {
+    return {Kind::Command, id, name, caption, nullptr, Place::ImageMenu, &T::ToggleActiveOption, kNoKey, keys,
+            Needs::Image, Press::ActiveOption, slot};
 }
 constexpr CommandRow Blank(Kind kind, const char* name, Place place) {
     return {kind, Cmd::None, name, nullptr, nullptr, place, {}, kNoKey, nullptr, Needs::Nothing, Press::None, -1};
@@ -49,6 +55,7 @@ constexpr CommandRow Counter(const char* name, Place row) { return Blank(Kind::C
 #define GLYPH(file) ":/duskmapper/glyphs/" file ".svg"
 
 constexpr Place F = Place::FileMenu;
+constexpr Place I = Place::ImageMenu;
 constexpr Place R1 = Place::Row1;
 constexpr Place R2 = Place::Row2;
 
@@ -68,6 +75,8 @@ constexpr std::array kCommands{
     MenuItem(Cmd::PrintSetupItem, "PrintSetup1", "P&rint Setup...", F, &T::PrintSetup, Needs::Image),
     Separator("N1", F),
     MenuItem(Cmd::ExitItem, "Exit1", "E&xit", F, &T::Exit, Needs::Nothing, QKeySequence::Quit, "Ctrl+Q"),
+    Separator("N4", F),
+    MenuItem(Cmd::CloseImageItem, "CloseImage1", "&Close Image", F, &T::CloseImage, Needs::Image, kNoKey, "Ctrl+W; Ctrl+F4"),
 
     // Options menu.
     DefaultOptionItem(Cmd::DefaultStretchItem, "Atostretch1", "&Stretch", OptStretch),
@@ -77,6 +86,25 @@ constexpr std::array kCommands{
     DefaultOptionItem(Cmd::DefaultMinimizeHalfItem, "Minimize1", "&Minimize 1/2", OptMinimizeHalf),
     DefaultOptionItem(Cmd::DefaultMinimizeQuarterItem, "Minimize141", "Minimize 1/4", OptMinimizeQuarter),
     DefaultOptionItem(Cmd::DefaultRotateItem, "Rotate1", "&Rotate", OptRotate),
+
+    // Image menu: the option buttons' toggles, the tone steps and Original Image.
+    ImageOptionItem(Cmd::FlipVerticallyItem, "FlipVertically2", "&Flip Vertically", "Ctrl+Shift+V", OptFlipVertically),
+    ImageOptionItem(Cmd::RotateItem, "Rotate2", "&Rotate", "Ctrl+R", OptRotate),
+    ImageOptionItem(Cmd::DespeckleItem, "Despeckle1", "&Despeckle", "Ctrl+D", OptDespeckle),
+    ImageOptionItem(Cmd::StretchItem, "Stretch1", "&Stretch", "Ctrl+E", OptStretch),
+    ImageOptionItem(Cmd::MissingLinesItem, "MissingLines1", "Missing &Lines", "Ctrl+L", OptMissingLines),
+    ImageOptionItem(Cmd::InvertItem, "InvertDisplay1", "&Invert Display", "Ctrl+N", OptInvert),
+    ImageOptionItem(Cmd::MinimizeHalfItem, "Minimize2", "Minimize &1/2", "Ctrl+2", OptMinimizeHalf),
+    ImageOptionItem(Cmd::MinimizeQuarterItem, "Minimize142", "Minimize 1/&4", "Ctrl+4", OptMinimizeQuarter),
+    Separator("N5", I),
+    ImageItem(Cmd::ContrastDownItem, "ContrastDown1", "&Contrast Down", "Shift+Down", &T::ContrastDown),
+    ImageItem(Cmd::ContrastUpItem, "ContrastUp1", "Co&ntrast Up", "Shift+Up", &T::ContrastUp),
+    ImageItem(Cmd::BrightnessDownItem, "BrightnessDown1", "&Brightness Down", "Ctrl+Down", &T::BrightnessDown),
+    ImageItem(Cmd::BrightnessUpItem, "BrightnessUp1", "Bri&ghtness Up", "Ctrl+Up", &T::BrightnessUp),
+    ImageItem(Cmd::ShadingDownItem, "ShadingDown1", "S&hading Down", "[", &T::ShadingDown),
+    ImageItem(Cmd::ShadingUpItem, "ShadingUp1", "Sh&ading Up", "]", &T::ShadingUp),
+    Separator("N6", I),
+    ImageItem(Cmd::OriginalImageItem, "OriginalImage1", "&Original Image", "Ctrl+Shift+O", &T::OriginalImage),
 
     // View, Scan-pause and About menus.
     MarkItem(Cmd::ToggleToolbarItem, "Toolbar1", "Toolbar", Place::ViewMenu, &T::ToggleToolbar),
@@ -119,15 +147,12 @@ constexpr std::array kCommands{
     Button(Cmd::AboutButton, "HelpAboutBtn", "About", GLYPH("about"), R2, &T::About, Needs::Nothing),
     Spacer("ToolButton5", R2), Separator("ToolButton6", R2), Spacer("ToolButton11", R2),
     Counter("Memo1", R2),
-
-    // Keyboard only: the shading ramp.
-    KeyOnly(Cmd::ShadingDownItem, "ShadingDown1", "Shading Down", "[", &T::ShadingDown),
-    KeyOnly(Cmd::ShadingUpItem, "ShadingUp1", "Shading Up", "]", &T::ShadingUp),
 };
 
 constexpr std::array kMenus{
     MenuRow{Place::FileMenu, "File1", "&File"},
     MenuRow{Place::OptionsMenu, "Options1", "&Options"},
+    MenuRow{Place::ImageMenu, "Image1", "&Image"},
     MenuRow{Place::ViewMenu, "View1", "View"},
     MenuRow{Place::ScanMenu, "Scan1", "Scan-pause"},
     MenuRow{Place::HelpMenu, "Help1", "&About"},

@@ -1,9 +1,9 @@
 #pragma once
 
-// Every menu item, tool button and keyboard-only command of the main window,
-// declared once. The menus, the two tool-bar rows, the enabled states of the
-// two shell states and the reset at the closing of the image window are all
-// built from this table.
+// Every menu item and tool button of the main window, declared once. The
+// menus, the two tool-bar rows, the enabled states of the two shell states
+// and the reset at the closing of the image window are all built from this
+// table.
 
 #include <cstdint>
 #include <span>
@@ -45,10 +45,14 @@ enum class Cmd : std::uint8_t {
     None,
     // File menu.
     OpenItem, NextItem, PreviousItem, SaveAsItem, ScanForwardItem, ScanBackwardItem, ScanStopItem, PrintItem,
-    PrintSetupItem, ExitItem,
+    PrintSetupItem, ExitItem, CloseImageItem,
     // Options menu: the defaults of the next load.
     DefaultStretchItem, DefaultDespeckleItem, DefaultFlipVerticallyItem, DefaultInvertItem, DefaultMinimizeHalfItem,
     DefaultMinimizeQuarterItem, DefaultRotateItem,
+    // Image menu: the image on display.
+    FlipVerticallyItem, RotateItem, DespeckleItem, StretchItem, MissingLinesItem, InvertItem, MinimizeHalfItem,
+    MinimizeQuarterItem, ContrastDownItem, ContrastUpItem, BrightnessDownItem, BrightnessUpItem, ShadingDownItem,
+    ShadingUpItem, OriginalImageItem,
     // View, Scan-pause and About menus.
     ToggleToolbarItem, ScanPause2Item, ScanPause3Item, ScanPause4Item, ScanPause5Item, AboutItem,
     // Tool-bar row 1.
@@ -58,13 +62,11 @@ enum class Cmd : std::uint8_t {
     // Tool-bar row 2.
     ContrastDownButton, ContrastUpButton, BrightnessDownButton, BrightnessUpButton, InvertButton,
     MinimizeHalfButton, MinimizeQuarterButton, ImageInfoButton, AboutButton,
-    // Keyboard only.
-    ShadingDownItem, ShadingUpItem,
     Count
 };
 inline constexpr int kCmdCount = static_cast<int>(Cmd::Count);
 
-enum class Place : std::uint8_t { FileMenu, OptionsMenu, ViewMenu, ScanMenu, HelpMenu, Row1, Row2, KeysOnly };
+enum class Place : std::uint8_t { FileMenu, OptionsMenu, ImageMenu, ViewMenu, ScanMenu, HelpMenu, Row1, Row2 };
 
 enum class Kind : std::uint8_t {
     Command,
@@ -98,7 +100,7 @@ struct CommandRow {
     Place place;
     Handler handler;
     QKeySequence::StandardKey standardKey;  // the platform's keys, or UnknownKey
-    const char* keys;                       // a key offered on every platform, or nullptr
+    const char* keys;                       // keys offered on every platform ("; " between two), or nullptr
     Needs needs;
     Press press;
     int value;  // the handler's argument: an option slot, a pause in milliseconds; else -1

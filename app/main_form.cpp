@@ -59,9 +59,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
     for (const CommandRow& command : CommandTable()) {
-        if (command.kind == Kind::Command && command.place == Place::KeysOnly) CreateAction(command);
-    }
-    for (const CommandRow& command : CommandTable()) {
         if (command.kind == Kind::Command) ActionOf(command.id)->setEnabled(command.needs != Needs::Image);
     }
     ActionOf(Cmd::ToggleToolbarItem)->setChecked(true);
@@ -267,6 +264,10 @@ void TMainForm::ChildFormClose() {
 // Shell commands.
 
 void TMainForm::Exit() { QCoreApplication::quit(); }
+
+void TMainForm::CloseImage() {
+    if (currentChild_ != nullptr) currentChild_->close();
+}
 
 void TMainForm::ToggleToolbar() {
     const bool show = toolBar_->isHidden();

@@ -77,6 +77,7 @@ public:
     void Print() override;
     void PrintSetup() override;
     void Exit() override;
+    void CloseImage() override;
     void ToggleDefaultOption(int slot) override;
     void ToggleActiveOption(int slot) override;
     void ContrastDown() override;

@@ -57,7 +57,7 @@ QAction* TMainForm::CreateAction(const CommandRow& command) {
     if (command.glyph != nullptr) action->setIcon(QIcon(QString::fromLatin1(command.glyph)));
     if (IsToolBarPlace(command.place)) action->setToolTip(QString::fromUtf8(command.text));
     QList<QKeySequence> keys;
-    if (command.keys != nullptr) keys << QKeySequence(QString::fromLatin1(command.keys), QKeySequence::PortableText);
+    if (command.keys != nullptr) keys = QKeySequence::listFromString(QString::fromLatin1(command.keys));
     if (command.standardKey != QKeySequence::UnknownKey) {
         for (const QKeySequence& key : QKeySequence::keyBindings(command.standardKey)) {
             if (!keys.contains(key)) keys << key;
