@@ -30,6 +30,7 @@ TChild::TChild(QWidget* parent) : QMdiSubWindow(parent) {
 
     image_ = new QLabel;
     image_->setObjectName(QStringLiteral("Image"));
+    image_->setAccessibleName(tr("Radar image"));
     image_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image_->setMouseTracking(true);
     image_->installEventFilter(this);

@@ -45,6 +45,11 @@ constexpr CommandRow ImageOptionItem(Cmd id, const char* name, const char* capti
     return {Kind::Command, id, name, caption, nullptr, Place::ImageMenu, &T::ToggleActiveOption, kNoKey, keys,
             Needs::Image, Press::ActiveOption, slot};
 }
+// `row` with the name a screen reader says in place of its text.
+constexpr CommandRow Spoken(CommandRow row, const char* name) {
+    row.spokenName = name;
+    return row;
+}
 constexpr CommandRow Blank(Kind kind, const char* name, Place place) {
     return {kind, Cmd::None, name, nullptr, nullptr, place, {}, kNoKey, nullptr, Needs::Nothing, Press::None, -1};
 }
@@ -119,11 +124,11 @@ constexpr std::array kCommands{
     Button(Cmd::SaveAsButton, "FileSaveBtn", "Save as BMP", GLYPH("save"), R1, &T::SaveAs),
     Button(Cmd::PrintButton, "ToolButton17", "Print", GLYPH("print"), R1, &T::Print),
     Spacer("ToolButton8", R1), Separator("ToolButton16", R1), Spacer("ToolButton3", R1),
-    Button(Cmd::ScanBackwardButton, "FileTylAutBtn", "Scan Backword", GLYPH("scan-backward"), R1, &T::ScanBackward, Needs::Image, Press::Scan),
+    Spoken(Button(Cmd::ScanBackwardButton, "FileTylAutBtn", "Scan Backword", GLYPH("scan-backward"), R1, &T::ScanBackward, Needs::Image, Press::Scan), "Scan Backward"),
     Button(Cmd::PreviousButton, "FileTylBtn", "Previous", GLYPH("previous"), R1, &T::Previous),
     Button(Cmd::ScanStopButton, "FileStopBtn", "Scan Stop", GLYPH("stop"), R1, &T::ScanStop),
     Button(Cmd::NextButton, "FileForBtn", "Next", GLYPH("next"), R1, &T::Next),
-    Button(Cmd::ScanForwardButton, "FileForAutoBtn", "Scan Forword", GLYPH("scan-forward"), R1, &T::ScanForward, Needs::Image, Press::Scan),
+    Spoken(Button(Cmd::ScanForwardButton, "FileForAutoBtn", "Scan Forword", GLYPH("scan-forward"), R1, &T::ScanForward, Needs::Image, Press::Scan), "Scan Forward"),
     Spacer("ToolButton4", R1), Separator("ToolButton15", R1), Spacer("ToolButton7", R1),
     Button(Cmd::OriginalImageButton, "ToolButton9", "Original Image", GLYPH("original"), R1, &T::OriginalImage),
     OptionButton(Cmd::FlipVerticallyButton, "ToolButton10", "Flip Vertically", GLYPH("flip"), R1, OptFlipVertically),
@@ -153,8 +158,8 @@ constexpr std::array kMenus{
     MenuRow{Place::FileMenu, "File1", "&File"},
     MenuRow{Place::OptionsMenu, "Options1", "&Options"},
     MenuRow{Place::ImageMenu, "Image1", "&Image"},
-    MenuRow{Place::ViewMenu, "View1", "View"},
-    MenuRow{Place::ScanMenu, "Scan1", "Scan-pause"},
+    MenuRow{Place::ViewMenu, "View1", "&View"},
+    MenuRow{Place::ScanMenu, "Scan1", "&Scan-pause"},
     MenuRow{Place::HelpMenu, "Help1", "&About"},
 };
 // clang-format on

@@ -104,6 +104,9 @@ struct CommandRow {
     Needs needs;
     Press press;
     int value;  // the handler's argument: an option slot, a pause in milliseconds; else -1
+    // What a screen reader says for a tool button whose hint it would
+    // mis-speak, or nullptr for the hint itself.
+    const char* spokenName = nullptr;
 };
 
 struct MenuRow {

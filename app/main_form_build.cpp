@@ -1,6 +1,5 @@
 // Building the main window's menus and tool-bar rows from the command table.
 #include <array>
-#include <utility>
 
 #include <QAction>
 #include <QFont>
@@ -107,13 +106,19 @@ void TMainForm::BuildToolBar() {
     rows->setSpacing(0);
     band->addWidget(toolBar_);
 
-    const std::array<std::pair<Place, const char*>, 2> rowNames{{
-        {Place::Row1, "MojToolBarRow1"},
-        {Place::Row2, "MojToolBarRow2"},
+    struct RowName {
+        Place place;
+        const char* name;
+        const char* spoken;
+    };
+    const std::array<RowName, 2> rowNames{{
+        {Place::Row1, "MojToolBarRow1", "File, scan and option tools"},
+        {Place::Row2, "MojToolBarRow2", "Tone, size and information tools"},
     }};
-    for (const auto& [place, rowName] : rowNames) {
+    for (const auto& [place, rowName, spoken] : rowNames) {
         auto* row = new QToolBar;
         row->setObjectName(QString::fromLatin1(rowName));
+        row->setAccessibleName(QString::fromUtf8(spoken));
         row->setMovable(false);
         row->setFloatable(false);
         row->setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -125,7 +130,9 @@ void TMainForm::BuildToolBar() {
                 case Kind::Command: {
                     QAction* action = CreateAction(command);
                     row->addAction(action);
-                    row->widgetForAction(action)->setObjectName(name);
+                    QWidget* button = row->widgetForAction(action);
+                    button->setObjectName(name);
+                    if (command.spokenName != nullptr) button->setAccessibleName(QString::fromUtf8(command.spokenName));
                     break;
                 }
                 case Kind::Separator:
@@ -141,6 +148,7 @@ void TMainForm::BuildToolBar() {
                 case Kind::Counter: {
                     counter_ = new QLineEdit(QStringLiteral("0/0"));
                     counter_->setObjectName(name);
+                    counter_->setAccessibleName(tr("Position in the folder"));
                     counter_->setReadOnly(true);
                     counter_->setFocusPolicy(Qt::NoFocus);
                     counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

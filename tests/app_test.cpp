@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
@@ -140,6 +141,7 @@ private slots:
     void closeImageKeys_data();
     void closeImageKeys();
     void keysAndAltLettersUnique();
+    void accessibleNames();
     void unreadableFile_data();
     void unreadableFile();
     void handlerFailureShowsCriticalBox();
@@ -291,10 +293,10 @@ void AppTest::menuItems_data() {
                                           "Co&ntrast Up", "&Brightness Down", "Bri&ghtness Up", "S&hading Down",
                                           "Sh&ading Up", "", "&Original Image"}
                            << kOptionItems;
-    QTest::newRow("View") << "View1" << "View" << QStringList{"Toolbar1"} << QStringList{"Toolbar"}
+    QTest::newRow("View") << "View1" << "&View" << QStringList{"Toolbar1"} << QStringList{"Toolbar"}
                           << QStringList{"Toolbar1"};
     const QStringList pauses{"N2seconds1", "N3seconds1", "N4seconds1", "N5seconds1"};
-    QTest::newRow("Scan-pause") << "Scan1" << "Scan-pause" << pauses
+    QTest::newRow("Scan-pause") << "Scan1" << "&Scan-pause" << pauses
                                 << QStringList{"2 seconds", "3 seconds", "4 seconds", "5 seconds"} << pauses;
     QTest::newRow("About") << "Help1" << "&About" << QStringList{"About1"} << QStringList{"&About..."}
                            << QStringList{};
@@ -729,6 +731,28 @@ void AppTest::keysAndAltLettersUnique() {
             QVERIFY2(!letters.contains(letter), qPrintable(action->text()));
             letters.insert(letter);
         }
+    }
+}
+
+// What a screen reader says for the picture, the counter, the tool-bar rows
+// and the two scan buttons, whose hints are misspelt.
+void AppTest::accessibleNames() {
+    OpenTestImage();
+    const struct {
+        const char* widget;
+        const char* name;
+    } rows[] = {
+        {"Image", "Radar image"},
+        {"Memo1", "Position in the folder"},
+        {"MojToolBarRow1", "File, scan and option tools"},
+        {"MojToolBarRow2", "Tone, size and information tools"},
+        {"FileForAutoBtn", "Scan Forward"},
+        {"FileTylAutBtn", "Scan Backward"},
+    };
+    for (const auto& row : rows) {
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(form_->findChild<QWidget*>(row.widget));
+        QVERIFY2(spoken != nullptr, row.widget);
+        QCOMPARE(spoken->text(QAccessible::Name), QString::fromLatin1(row.name));
     }
 }
 
