@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/commands.h"
+#include "app/resources.h"
 
 namespace dusk::app {
 

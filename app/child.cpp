@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPixmap>
@@ -29,11 +31,19 @@ TChild::TChild(QWidget* parent) : QMdiSubWindow(parent) {
 
     image_ = new QLabel;
     image_->setObjectName(QStringLiteral("Image"));
+    image_->setAccessibleName(tr("Radar image"));
     image_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image_->setMouseTracking(true);
     image_->installEventFilter(this);
     scroll_->setWidget(image_);
     setWidget(scroll_);
+
+    // The keys of the system menu's Close (Ctrl+W, Ctrl+F4) belong to the
+    // main window's Close Image, which closes this window the same way; with
+    // two owners a key would do nothing at all.
+    if (QMenu* menu = systemMenu()) {
+        for (QAction* action : menu->actions()) action->setShortcuts({});
+    }
 }
 
 void TChild::ShowPicture(const QImage& picture) {

@@ -1,43 +1,72 @@
 #pragma once
 
-// Every menu item, tool button and keyboard-only command of the main window,
-// declared once. The menus, the two tool-bar rows, the enabled states of the
-// two shell states and the reset at the closing of the image window are all
-// built from this table.
+// Every menu item and tool button of the main window, declared once. The
+// menus, the two tool-bar rows, the enabled states of the two shell states
+// and the reset at the closing of the image window are all built from this
+// table.
 
 #include <cstdint>
 #include <span>
 
 #include <QKeySequence>
 
+#include "app/command_target.h"
+
 namespace dusk::app {
 
-class TMainForm;
-using Handler = void (TMainForm::*)();
+// A command's handler: a member function of CommandTarget, given the row's
+// value when it takes one.
+class Handler {
+public:
+    using Plain = void (CommandTarget::*)();
+    using WithValue = void (CommandTarget::*)(int);
+
+    constexpr Handler() = default;
+    constexpr Handler(Plain plain) : plain_(plain) {}
+    constexpr Handler(WithValue withValue) : withValue_(withValue) {}
+
+    void operator()(CommandTarget& target, int value) const {
+        if (plain_ != nullptr) {
+            (target.*plain_)();
+        } else if (withValue_ != nullptr) {
+            (target.*withValue_)(value);
+        }
+    }
+
+private:
+    Plain plain_ = nullptr;
+    WithValue withValue_ = nullptr;
+};
 
 // One id per command object, so handlers reach their own item without
-// looking it up by name.
+// looking it up by name: NameItem for a menu item, NameButton for a tool
+// button; a menu item and a button of one command share its handler.
 enum class Cmd : std::uint8_t {
     None,
     // File menu.
-    Open1, Next1, Previous1, SaveAs1, ScanForward1, ScanBackward1, ScanStop1, Print1, PrintSetup1, Exit1,
-    // Options menu.
-    Atostretch1, Despeckleon1, FlipVertically1, Invert1, Minimize1, Minimize141, Rotate1,
+    OpenItem, NextItem, PreviousItem, SaveAsItem, ScanForwardItem, ScanBackwardItem, ScanStopItem, PrintItem,
+    PrintSetupItem, ExitItem, CloseImageItem,
+    // Options menu: the defaults of the next load.
+    DefaultStretchItem, DefaultDespeckleItem, DefaultFlipVerticallyItem, DefaultInvertItem, DefaultMinimizeHalfItem,
+    DefaultMinimizeQuarterItem, DefaultRotateItem,
+    // Image menu: the image on display.
+    FlipVerticallyItem, RotateItem, DespeckleItem, StretchItem, MissingLinesItem, InvertItem, MinimizeHalfItem,
+    MinimizeQuarterItem, ContrastDownItem, ContrastUpItem, BrightnessDownItem, BrightnessUpItem, ShadingDownItem,
+    ShadingUpItem, OriginalImageItem,
     // View, Scan-pause and About menus.
-    Toolbar1, N2seconds1, N3seconds1, N4seconds1, N5seconds1, About1,
+    ToggleToolbarItem, ScanPause2Item, ScanPause3Item, ScanPause4Item, ScanPause5Item, AboutItem,
     // Tool-bar row 1.
-    FileOpenBtn, FileSaveBtn, ToolButton17, FileTylAutBtn, FileTylBtn, FileStopBtn, FileForBtn, FileForAutoBtn,
-    ToolButton9, ToolButton10, ToolButton33, ToolButton12, ToolButton13, ToolButton18,
+    OpenButton, SaveAsButton, PrintButton, ScanBackwardButton, PreviousButton, ScanStopButton, NextButton,
+    ScanForwardButton, OriginalImageButton, FlipVerticallyButton, RotateButton, DespeckleButton, StretchButton,
+    MissingLinesButton,
     // Tool-bar row 2.
-    ToolButton27, ToolButton28, ToolButton20, ToolButton21, ToolButton19, ToolButton30, ToolButton32,
-    ToolButton29, HelpAboutBtn,
-    // Keyboard only.
-    ShadingDown1, ShadingUp1,
+    ContrastDownButton, ContrastUpButton, BrightnessDownButton, BrightnessUpButton, InvertButton,
+    MinimizeHalfButton, MinimizeQuarterButton, ImageInfoButton, AboutButton,
     Count
 };
 inline constexpr int kCmdCount = static_cast<int>(Cmd::Count);
 
-enum class Place : std::uint8_t { FileMenu, OptionsMenu, ViewMenu, ScanMenu, HelpMenu, Row1, Row2, KeysOnly };
+enum class Place : std::uint8_t { FileMenu, OptionsMenu, ImageMenu, ViewMenu, ScanMenu, HelpMenu, Row1, Row2 };
 
 enum class Kind : std::uint8_t {
     Command,
@@ -56,12 +85,13 @@ enum class Needs : std::uint8_t {
 // What a check mark or pressed state shows.
 enum class Press : std::uint8_t {
     None,
-    Mark,    // a menu check mark that the command sets itself
-    Option,  // a display option: the menu item shows DefaultOptions, the button ActiveOptions
-    Scan,    // pressed while the scan runs in its direction; released when the image window closes
+    Mark,           // a menu check mark that the command sets itself
+    DefaultOption,  // shows DefaultOptions[value]
+    ActiveOption,   // shows ActiveOptions[value]
+    Scan,           // pressed while the scan runs in its direction; released when the image window closes
 };
 
-struct CommandSpec {
+struct CommandRow {
     Kind kind;
     Cmd id;
     const char* name;   // Qt object name
@@ -70,29 +100,22 @@ struct CommandSpec {
     Place place;
     Handler handler;
     QKeySequence::StandardKey standardKey;  // the platform's keys, or UnknownKey
-    const char* keys;                       // a key offered on every platform, or nullptr
+    const char* keys;                       // keys offered on every platform ("; " between two), or nullptr
     Needs needs;
     Press press;
-    int slot;  // the option slot of a Press::Option command, else -1
+    int value;  // the handler's argument: an option slot, a pause in milliseconds; else -1
+    // What a screen reader says for a tool button whose hint it would
+    // mis-speak, or nullptr for the hint itself.
+    const char* spokenName = nullptr;
 };
 
-struct MenuSpec {
+struct MenuRow {
     Place place;
     const char* name;
     const char* caption;
 };
 
-std::span<const CommandSpec> CommandTable();
-std::span<const MenuSpec> MenuTable();
-const CommandSpec& SpecOf(Cmd id);
-
-// Registers the glyphs and icons held in the library (once; later calls do
-// nothing). The main window does it; call it first where icons are needed
-// before one exists.
-void LoadResources();
-
-// The resource path of the application icon and of the About box picture.
-inline constexpr const char* kAppIcon = ":/duskmapper/duskmapper.svg";
-inline constexpr const char* kAboutPicture = ":/duskmapper/about.svg";
+std::span<const CommandRow> CommandTable();
+std::span<const MenuRow> MenuTable();
 
 }  // namespace dusk::app

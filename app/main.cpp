@@ -9,8 +9,8 @@
 #include <QIcon>
 #include <QTimer>
 
-#include "app/commands.h"
 #include "app/main_form.h"
+#include "app/resources.h"
 
 namespace {
 

@@ -12,22 +12,19 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <QIcon>
 #include <QImage>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "app/about_box.h"
 #include "app/child.h"
 #include "app/file_names.h"
 #include "app/info_box.h"
+#include "app/resources.h"
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
 #include "core/geometry.h"
@@ -39,13 +36,7 @@ namespace dusk::app {
 
 namespace {
 
-constexpr int kCounterWidth = 89;
-constexpr int kCounterHeight = 22;
-constexpr int kSpacerWidth = 4;
-
 QString FromFileSystem(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
-
-bool IsToolBarPlace(Place place) { return place == Place::Row1 || place == Place::Row2; }
 
 }  // namespace
 
@@ -72,13 +63,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
-    for (const CommandSpec& command : CommandTable()) {
-        if (command.kind == Kind::Command && command.place == Place::KeysOnly) addAction(CreateAction(command));
-    }
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandRow& command : CommandTable()) {
         if (command.kind == Kind::Command) ActionOf(command.id)->setEnabled(command.needs != Needs::Image);
     }
-    ActionOf(Cmd::Toolbar1)->setChecked(true);
+    ActionOf(Cmd::ToggleToolbarItem)->setChecked(true);
 
     SetScanTimer(MakeWindowTimer(this));
 
@@ -113,106 +101,6 @@ void TMainForm::SetImageChooser(ImageChooser chooser) {
 
 void TMainForm::OpenFromCommandLine(const QByteArray& path) {
     RunHandler([this, path] { OpenImage(path); });
-}
-
-// ---------------------------------------------------------------------------
-// Building the window from the command table.
-
-QAction* TMainForm::CreateAction(const CommandSpec& command) {
-    auto* action = new QAction(QString::fromUtf8(command.text), this);
-    action->setObjectName(QString::fromLatin1(command.name));
-    if (command.glyph != nullptr) action->setIcon(QIcon(QString::fromLatin1(command.glyph)));
-    if (IsToolBarPlace(command.place)) action->setToolTip(QString::fromUtf8(command.text));
-    QList<QKeySequence> keys;
-    if (command.keys != nullptr) keys << QKeySequence(QString::fromLatin1(command.keys), QKeySequence::PortableText);
-    if (command.standardKey != QKeySequence::UnknownKey) {
-        for (const QKeySequence& key : QKeySequence::keyBindings(command.standardKey)) {
-            if (!keys.contains(key)) keys << key;
-        }
-    }
-    action->setShortcuts(keys);
-    action->setCheckable(command.press != Press::None);
-    const Handler handler = command.handler;
-    connect(action, &QAction::triggered, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
-    actions_[static_cast<int>(command.id)] = action;
-    return action;
-}
-
-void TMainForm::BuildMenus() {
-    for (const MenuSpec& menuSpec : MenuTable()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuSpec.caption));
-        menu->setObjectName(QString::fromLatin1(menuSpec.name));
-        for (const CommandSpec& command : CommandTable()) {
-            if (command.place != menuSpec.place) continue;
-            if (command.kind == Kind::Separator) {
-                menu->addSeparator()->setObjectName(QString::fromLatin1(command.name));
-            } else if (command.kind == Kind::Command) {
-                menu->addAction(CreateAction(command));
-            }
-        }
-    }
-}
-
-void TMainForm::BuildToolBar() {
-    // MojCoolBar is the band along the top; it holds MojToolBar, whose two
-    // rows (and the counter box at the end of the second) hide and show as one.
-    coolBar_ = new QFrame;
-    coolBar_->setObjectName(QStringLiteral("MojCoolBar"));
-    auto* band = new QVBoxLayout(coolBar_);
-    band->setContentsMargins(0, 0, 0, 0);
-    band->setSpacing(0);
-
-    toolBar_ = new QWidget;
-    toolBar_->setObjectName(QStringLiteral("MojToolBar"));
-    auto* rows = new QVBoxLayout(toolBar_);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(0);
-    band->addWidget(toolBar_);
-
-    const std::array<std::pair<Place, const char*>, 2> rowNames{{
-        {Place::Row1, "MojToolBarRow1"},
-        {Place::Row2, "MojToolBarRow2"},
-    }};
-    for (const auto& [place, rowName] : rowNames) {
-        auto* row = new QToolBar;
-        row->setObjectName(QString::fromLatin1(rowName));
-        row->setMovable(false);
-        row->setFloatable(false);
-        row->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        rows->addWidget(row);
-        for (const CommandSpec& command : CommandTable()) {
-            if (command.place != place) continue;
-            const QString name = QString::fromLatin1(command.name);
-            switch (command.kind) {
-                case Kind::Command: {
-                    QAction* action = CreateAction(command);
-                    row->addAction(action);
-                    row->widgetForAction(action)->setObjectName(name);
-                    break;
-                }
-                case Kind::Separator:
-                    row->addSeparator()->setObjectName(name);
-                    break;
-                case Kind::Spacer: {
-                    auto* blank = new QWidget;
-                    blank->setObjectName(name);
-                    blank->setFixedWidth(kSpacerWidth);
-                    row->addWidget(blank);
-                    break;
-                }
-                case Kind::Counter: {
-                    counter_ = new QLineEdit(QStringLiteral("0/0"));
-                    counter_->setObjectName(name);
-                    counter_->setReadOnly(true);
-                    counter_->setFocusPolicy(Qt::NoFocus);
-                    counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                    counter_->setFixedSize(kCounterWidth, kCounterHeight);
-                    row->addWidget(counter_);
-                    break;
-                }
-            }
-        }
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -263,7 +151,7 @@ QString TMainForm::ChooseWithDialog() {
     return chosen.isEmpty() ? QString() : chosen.front();
 }
 
-void TMainForm::Open1Click() {
+void TMainForm::Open() {
     const QString chosen = chooser_();
     if (chosen.isEmpty()) return;
     OpenImage(FileSystemPath(chosen));
@@ -353,30 +241,33 @@ void TMainForm::RerenderFromOriginal(const Change& change, RenderMode mode) {
 // Enabled, checked and pressed states.
 
 void TMainForm::EnableImageCommands() {
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandRow& command : CommandTable()) {
         if (command.kind != Kind::Command || command.needs == Needs::Nothing) continue;
         ActionOf(command.id)->setEnabled(command.needs == Needs::Image);
     }
 }
 
+void TMainForm::ShowOption(Press press, int slot, bool on) {
+    for (const CommandRow& command : CommandTable()) {
+        if (command.press == press && command.value == slot) ActionOf(command.id)->setChecked(on);
+    }
+}
+
+// After a load: the options the load took from the defaults.
 void TMainForm::ShowOptionStates() {
     const ImageState& s = State();
-    for (const CommandSpec& command : CommandTable()) {
-        if (command.press == Press::Option && IsToolBarPlace(command.place)) {
-            ActionOf(command.id)->setChecked(IsOn(s.DefaultOptions[command.slot]));
-        }
-    }
+    for (int slot = 0; slot < kOptionCount; ++slot) ShowOption(Press::ActiveOption, slot, IsOn(s.DefaultOptions[slot]));
 }
 
 void TMainForm::ShowFilePosition() { counter_->setText(QString::fromStdString(PositionText())); }
 
 void TMainForm::ChildFormClose() {
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandRow& command : CommandTable()) {
         if (command.kind != Kind::Command || command.needs == Needs::Nothing) continue;
         ActionOf(command.id)->setEnabled(command.needs == Needs::NoImage);
     }
     timer1_->Stop();
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandRow& command : CommandTable()) {
         if (command.press == Press::Scan) ActionOf(command.id)->setChecked(false);
     }
     counter_->setText(QStringLiteral("0/0"));
@@ -388,18 +279,20 @@ void TMainForm::ChildFormClose() {
 // ---------------------------------------------------------------------------
 // Shell commands.
 
-void TMainForm::Exit1Click() { QCoreApplication::quit(); }
+void TMainForm::Exit() { QCoreApplication::quit(); }
 
-void TMainForm::Toolbar1Click() {
-    const bool show = toolBar_->isHidden();
-    toolBar_->setVisible(show);
-    ActionOf(Cmd::Toolbar1)->setChecked(show);
+void TMainForm::CloseImage() {
+    if (currentChild_ != nullptr) currentChild_->close();
 }
 
-void TMainForm::About1Click() { aboutBox_->exec(); }
+void TMainForm::ToggleToolbar() {
+    const bool show = toolBar_->isHidden();
+    toolBar_->setVisible(show);
+    ActionOf(Cmd::ToggleToolbarItem)->setChecked(show);
+}
 
-void TMainForm::HelpAboutBtnClick() { aboutBox_->exec(); }
+void TMainForm::About() { aboutBox_->exec(); }
 
-void TMainForm::ToolButton29Click() { infoBox_->exec(); }
+void TMainForm::ImageInfo() { infoBox_->exec(); }
 
 }  // namespace dusk::app

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 
+#include "app/command_target.h"
 #include "app/commands.h"
 #include "load/load_image.h"
 
@@ -33,7 +34,7 @@ class ScanTimer;
 
 // The main window: a multiple-document frame with the menu bar, the two-row
 // tool bar and its counter box, and every command of the program.
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public CommandTarget {
     Q_OBJECT
 
 public:
@@ -64,56 +65,35 @@ public:
     QAction* ActionOf(Cmd id) const { return actions_[static_cast<int>(id)]; }
     TChild* CurrentChild() const;
 
-    // File menu and row 1.
-    void Open1Click();
-    void FileForBtnClick();
-    void FileTylBtnClick();
-    void SaveAs1Click();
-    void FileForAutoBtnClick();
-    void FileTylAutBtnClick();
-    void FileStopBtnClick();
-    void Print1Click();
-    void PrintSetup1Click();
-    void Exit1Click();
+    // The commands (CommandTarget): menu items and tool buttons of one
+    // command share its handler.
+    void Open() override;
+    void Next() override;
+    void Previous() override;
+    void SaveAs() override;
+    void ScanForward() override;
+    void ScanBackward() override;
+    void ScanStop() override;
+    void Print() override;
+    void PrintSetup() override;
+    void Exit() override;
+    void CloseImage() override;
+    void ToggleDefaultOption(int slot) override;
+    void ToggleActiveOption(int slot) override;
+    void ContrastDown() override;
+    void ContrastUp() override;
+    void BrightnessDown() override;
+    void BrightnessUp() override;
+    void ShadingDown() override;
+    void ShadingUp() override;
+    void OriginalImage() override;
+    void ToggleToolbar() override;
+    void SetScanPause(int milliseconds) override;
+    void About() override;
+    void ImageInfo() override;
 
-    // Options menu: the defaults of the next load.
-    void Atostretch1Click();
-    void Despeckleon1Click();
-    void FlipVertically1Click();
-    void Invert1Click();
-    void Minimize1Click();
-    void Minimize141Click();
-    void Rotate1Click();
-
-    // View, Scan-pause and About menus.
-    void Toolbar1Click();
-    void N2seconds1Click();
-    void N3seconds1Click();
-    void N4seconds1Click();
-    void N5seconds1Click();
-    void About1Click();
-    void HelpAboutBtnClick();
-
-    // Option, tone and Original Image buttons: change the image on display.
-    void ToolButton9Click();
-    void ToolButton10Click();
-    void ToolButton33Click();
-    void ToolButton12Click();
-    void ToolButton13Click();
-    void ToolButton18Click();
-    void ToolButton19Click();
-    void ToolButton30Click();
-    void ToolButton32Click();
-    void ToolButton27Click();
-    void ToolButton28Click();
-    void ToolButton20Click();
-    void ToolButton21Click();
-    void ToolButton22Click();  // shading ramp one step down (key "[")
-    void ToolButton23Click();  // shading ramp one step up (key "]")
-    void ToolButton29Click();
-
-    // The scan timer's tick.
-    void Timer1Timer();
+    // One step of the timed scan, at each tick of the scan timer.
+    void ScanTimerTick();
 
 protected:
     // An image file dropped on the window opens as Open would open it.
@@ -125,7 +105,7 @@ protected:
 private:
     void BuildMenus();
     void BuildToolBar();
-    QAction* CreateAction(const CommandSpec& command);
+    QAction* CreateAction(const CommandRow& command);
     // Runs a command; a failure ends it, releases the working buffers and is
     // shown in the standard error box.
     void RunHandler(const std::function<void()>& body);
@@ -148,9 +128,8 @@ private:
     void ShowScanPause();
     void ChildFormClose();
 
-    void ToggleDefaultOption(Cmd item);
-    void ToggleActiveOption(Cmd button);
-    void SetScanPause(int milliseconds);
+    // The checks and pressed states of the commands that show option `slot`.
+    void ShowOption(Press press, int slot, bool on);
     QString ChooseWithDialog();
     // The Save, Print and Print Setup dialogs and the printer of the run.
     struct OutputDialogs;

@@ -2,7 +2,6 @@
 // scan pause. Every step loads its list entry on the existing image window
 // the way Open loads a file, without a dialog and without touching the list,
 // the scan pause or the enabled states.
-#include <array>
 #include <utility>
 
 #include <QAction>
@@ -23,17 +22,10 @@ namespace {
 // Timer1's period until the first tick of the run.
 constexpr int kTimerPeriod = 2000;
 
-constexpr std::array<std::pair<Cmd, int>, 4> kScanPauses{{
-    {Cmd::N2seconds1, 2000},
-    {Cmd::N3seconds1, 3000},
-    {Cmd::N4seconds1, 4000},
-    {Cmd::N5seconds1, 5000},
-}};
-
 // The pressed states of the two scan buttons.
 void ShowScanButtons(const TMainForm& form, bool forward, bool backward) {
-    form.ActionOf(Cmd::FileForAutoBtn)->setChecked(forward);
-    form.ActionOf(Cmd::FileTylAutBtn)->setChecked(backward);
+    form.ActionOf(Cmd::ScanForwardButton)->setChecked(forward);
+    form.ActionOf(Cmd::ScanBackwardButton)->setChecked(backward);
 }
 
 }  // namespace
@@ -43,7 +35,7 @@ void TMainForm::SetScanTimer(std::unique_ptr<ScanTimer> timer) {
     timer1_ = std::move(timer);
     timer1_->Stop();
     timer1_->SetInterval(kTimerPeriod);
-    timer1_->SetTickHandler([this] { RunHandler([this] { Timer1Timer(); }); });
+    timer1_->SetTickHandler([this] { RunHandler([this] { ScanTimerTick(); }); });
     ShowScanButtons(*this, false, false);
 }
 
@@ -56,15 +48,10 @@ void TMainForm::SetScanPause(int milliseconds) {
 }
 
 void TMainForm::ShowScanPause() {
-    for (const auto& [item, milliseconds] : kScanPauses) {
-        ActionOf(item)->setChecked(State().ScanPause == milliseconds);
+    for (const CommandRow& command : CommandTable()) {
+        if (command.place == Place::ScanMenu) ActionOf(command.id)->setChecked(State().ScanPause == command.value);
     }
 }
-
-void TMainForm::N2seconds1Click() { SetScanPause(2000); }
-void TMainForm::N3seconds1Click() { SetScanPause(3000); }
-void TMainForm::N4seconds1Click() { SetScanPause(4000); }
-void TMainForm::N5seconds1Click() { SetScanPause(5000); }
 
 // ---------------------------------------------------------------------------
 // Stepping.
@@ -83,12 +70,12 @@ void TMainForm::ShowListEntry() {
     ShowFilePosition();
 }
 
-void TMainForm::FileForBtnClick() {
+void TMainForm::Next() {
     if (currentChild_ == nullptr) return;
     if (StepForward()) ShowListEntry();
 }
 
-void TMainForm::FileTylBtnClick() {
+void TMainForm::Previous() {
     if (currentChild_ == nullptr) return;
     if (StepBackward()) ShowListEntry();
 }
@@ -97,19 +84,19 @@ void TMainForm::FileTylBtnClick() {
 // The timed scan. Starting a scan never steps at once, and starting it while
 // it runs (also in the other direction) keeps the countdown running.
 
-void TMainForm::FileForAutoBtnClick() {
+void TMainForm::ScanForward() {
     if (!timer1_->IsActive()) timer1_->Start();
     State().ScanDirection = Direction::Forward;
     ShowScanButtons(*this, true, false);
 }
 
-void TMainForm::FileTylAutBtnClick() {
+void TMainForm::ScanBackward() {
     if (!timer1_->IsActive()) timer1_->Start();
     State().ScanDirection = Direction::Backward;
     ShowScanButtons(*this, false, true);
 }
 
-void TMainForm::FileStopBtnClick() {
+void TMainForm::ScanStop() {
     timer1_->Stop();
     State().ScanDirection = Direction::None;
     ShowScanButtons(*this, false, false);
@@ -119,7 +106,7 @@ void TMainForm::FileStopBtnClick() {
 // an unchanged period would restart the countdown, so it is left alone. At
 // the end of the list the scan stops, one pause after the last image came up;
 // the direction is kept for no one to read until the next scan sets it.
-void TMainForm::Timer1Timer() {
+void TMainForm::ScanTimerTick() {
     const int pause = State().ScanPause;
     if (pause != timer1_->Interval()) timer1_->SetInterval(pause);
     switch (AdvanceScan()) {

@@ -9,70 +9,49 @@
 
 namespace dusk::app {
 
-void TMainForm::ToggleDefaultOption(Cmd item) {
-    std::int32_t& flag = State().DefaultOptions[SpecOf(item).slot];
+void TMainForm::ToggleDefaultOption(int slot) {
+    std::int32_t& flag = State().DefaultOptions[slot];
     ToggleFlag(flag);
-    ActionOf(item)->setChecked(IsOn(flag));
+    ShowOption(Press::DefaultOption, slot, IsOn(flag));
 }
 
-void TMainForm::ToggleActiveOption(Cmd button) {
-    std::int32_t& flag = State().ActiveOptions[SpecOf(button).slot];
-    QAction* action = ActionOf(button);
-    // The click has already flipped the button; it follows the flag alone.
-    action->setChecked(IsOn(flag));
-    RerenderFromOriginal([&flag, action] {
+void TMainForm::ToggleActiveOption(int slot) {
+    std::int32_t& flag = State().ActiveOptions[slot];
+    // The click has already flipped its own item; every item of the option
+    // follows the flag alone.
+    ShowOption(Press::ActiveOption, slot, IsOn(flag));
+    RerenderFromOriginal([this, slot, &flag] {
         ToggleFlag(flag);
-        action->setChecked(IsOn(flag));
+        ShowOption(Press::ActiveOption, slot, IsOn(flag));
     });
 }
 
-void TMainForm::Atostretch1Click() { ToggleDefaultOption(Cmd::Atostretch1); }
-void TMainForm::Despeckleon1Click() { ToggleDefaultOption(Cmd::Despeckleon1); }
-void TMainForm::FlipVertically1Click() { ToggleDefaultOption(Cmd::FlipVertically1); }
-void TMainForm::Invert1Click() { ToggleDefaultOption(Cmd::Invert1); }
-void TMainForm::Minimize1Click() { ToggleDefaultOption(Cmd::Minimize1); }
-void TMainForm::Minimize141Click() { ToggleDefaultOption(Cmd::Minimize141); }
-void TMainForm::Rotate1Click() { ToggleDefaultOption(Cmd::Rotate1); }
-
-void TMainForm::ToolButton10Click() { ToggleActiveOption(Cmd::ToolButton10); }
-void TMainForm::ToolButton33Click() { ToggleActiveOption(Cmd::ToolButton33); }
-void TMainForm::ToolButton12Click() { ToggleActiveOption(Cmd::ToolButton12); }
-void TMainForm::ToolButton13Click() { ToggleActiveOption(Cmd::ToolButton13); }
-void TMainForm::ToolButton18Click() { ToggleActiveOption(Cmd::ToolButton18); }
-void TMainForm::ToolButton19Click() { ToggleActiveOption(Cmd::ToolButton19); }
-void TMainForm::ToolButton30Click() { ToggleActiveOption(Cmd::ToolButton30); }
-void TMainForm::ToolButton32Click() { ToggleActiveOption(Cmd::ToolButton32); }
-
-void TMainForm::ToolButton27Click() {
+void TMainForm::ContrastDown() {
     RerenderFromOriginal([] { AdjustLevel(State().ContrastLevel, -1); });
 }
-void TMainForm::ToolButton28Click() {
+void TMainForm::ContrastUp() {
     RerenderFromOriginal([] { AdjustLevel(State().ContrastLevel, +1); });
 }
-void TMainForm::ToolButton20Click() {
+void TMainForm::BrightnessDown() {
     RerenderFromOriginal([] { AdjustLevel(State().BrightnessOffset, -20); });
 }
-void TMainForm::ToolButton21Click() {
+void TMainForm::BrightnessUp() {
     RerenderFromOriginal([] { AdjustLevel(State().BrightnessOffset, +20); });
 }
-void TMainForm::ToolButton22Click() {
+void TMainForm::ShadingDown() {
     RerenderFromOriginal([] { AdjustLevel(State().ShadingLevel, -1); });
 }
-void TMainForm::ToolButton23Click() {
+void TMainForm::ShadingUp() {
     RerenderFromOriginal([] { AdjustLevel(State().ShadingLevel, +1); });
 }
 
 // Original Image: the file's samples exactly as read, with no correction at
 // all, so the first row of the file is shown at the bottom.
-void TMainForm::ToolButton9Click() {
+void TMainForm::OriginalImage() {
     RerenderFromOriginal(
         [this] {
             ClearActiveAdjustments();
-            for (const CommandSpec& command : CommandTable()) {
-                if (command.press == Press::Option && (command.place == Place::Row1 || command.place == Place::Row2)) {
-                    ActionOf(command.id)->setChecked(false);
-                }
-            }
+            for (int slot = 0; slot < kOptionCount; ++slot) ShowOption(Press::ActiveOption, slot, false);
         },
         RenderMode::Unprocessed);
 }

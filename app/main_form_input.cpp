@@ -143,7 +143,7 @@ QByteArray TMainForm::TakeDrop(QDropEvent* event) {
         return {};
     }
     // There is never a second image window.
-    if (!ActionOf(Cmd::Open1)->isEnabled() || currentChild_ != nullptr) {
+    if (!ActionOf(Cmd::OpenItem)->isEnabled() || currentChild_ != nullptr) {
         ShowHint(tr("Close the image window first to open another image."));
         event->ignore();
         return {};

@@ -113,7 +113,7 @@ QString TMainForm::ChooseSaveName() {
 // The picture is written to a temporary file in the same folder and renamed
 // into place once it is complete, so a save that fails leaves any earlier
 // file of that name as it was.
-void TMainForm::SaveAs1Click() {
+void TMainForm::SaveAs() {
     const QString path = output_->saveChooser();
     // A scan may have moved on while the dialog was open: the picture on
     // display now is the one saved.
@@ -133,9 +133,9 @@ void TMainForm::SaveAs1Click() {
     if (!file.commit()) Fail(tr("Could not save %1: %2").arg(path, file.errorString()));
 }
 
-void TMainForm::PrintSetup1Click() { output_->setup(output_->printer); }
+void TMainForm::PrintSetup() { output_->setup(output_->printer); }
 
-void TMainForm::Print1Click() {
+void TMainForm::Print() {
     QPrinter& printer = output_->printer;
     if (!output_->print(printer)) return;
     if (currentChild_ == nullptr) return;

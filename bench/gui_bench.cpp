@@ -49,9 +49,9 @@ void BM_NextStep(benchmark::State& bench, bool despeckle) {
         if (forward && s.FilePosition == s.FileCount) forward = false;
         if (!forward && s.FilePosition == 1) forward = true;
         if (forward) {
-            form.FileForBtnClick();
+            form.Next();
         } else {
-            form.FileTylBtnClick();
+            form.Previous();
         }
         QApplication::processEvents();  // the window paints the new picture
     }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
@@ -27,6 +29,8 @@
 #include <QPushButton>
 #include <QPointer>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -67,11 +71,32 @@ const std::set<QString> kImageCommands{
     "FileStopBtn",  "FileForBtn",   "FileForAutoBtn", "ToolButton9", "ToolButton10", "ToolButton33",
     "ToolButton12", "ToolButton13", "ToolButton18", "ToolButton27", "ToolButton28", "ToolButton20",
     "ToolButton21", "ToolButton19", "ToolButton30", "ToolButton32", "ToolButton29", "ShadingDown1",
-    "ShadingUp1",
+    "ShadingUp1",   "CloseImage1",  "FlipVertically2", "Rotate2",   "Despeckle1",   "Stretch1",
+    "MissingLines1", "InvertDisplay1", "Minimize2", "Minimize142",  "ContrastDown1", "ContrastUp1",
+    "BrightnessDown1", "BrightnessUp1", "OriginalImage1",
 };
 const std::set<QString> kOpenCommands{"Open1", "FileOpenBtn"};
 const QStringList kOptionButtons{"ToolButton10", "ToolButton12", "ToolButton13", "ToolButton18",
                                  "ToolButton19", "ToolButton30", "ToolButton32", "ToolButton33"};
+const QStringList kOptionItems{"Despeckle1",     "Stretch1",  "MissingLines1", "InvertDisplay1",
+                               "FlipVertically2", "Rotate2",  "Minimize2",     "Minimize142"};
+
+// The Image menu: each item, its keys and the tool button of the same
+// command (none for the shading steps).
+const struct {
+    const char* item;
+    const char* keys;
+    const char* button;
+} kImageItems[] = {
+    {"FlipVertically2", "Ctrl+Shift+V", "ToolButton10"}, {"Rotate2", "Ctrl+R", "ToolButton33"},
+    {"Despeckle1", "Ctrl+D", "ToolButton12"},            {"Stretch1", "Ctrl+E", "ToolButton13"},
+    {"MissingLines1", "Ctrl+L", "ToolButton18"},         {"InvertDisplay1", "Ctrl+N", "ToolButton19"},
+    {"Minimize2", "Ctrl+2", "ToolButton30"},             {"Minimize142", "Ctrl+4", "ToolButton32"},
+    {"ContrastDown1", "Shift+Down", "ToolButton27"},     {"ContrastUp1", "Shift+Up", "ToolButton28"},
+    {"BrightnessDown1", "Ctrl+Down", "ToolButton20"},    {"BrightnessUp1", "Ctrl+Up", "ToolButton21"},
+    {"ShadingDown1", "[", nullptr},                      {"ShadingUp1", "]", nullptr},
+    {"OriginalImage1", "Ctrl+Shift+O", "ToolButton9"},
+};
 
 QStringList Names(const QList<QAction*>& actions, const QToolBar* row = nullptr) {
     QStringList names;
@@ -110,6 +135,13 @@ private slots:
     void minimizeBothShowsQuarter();
     void shadingKeys();
     void toolbarToggle();
+    void infoKeyWithToolbarHidden();
+    void imageMenuMatchesButtons_data();
+    void imageMenuMatchesButtons();
+    void closeImageKeys_data();
+    void closeImageKeys();
+    void keysAndAltLettersUnique();
+    void accessibleNames();
     void unreadableFile_data();
     void unreadableFile();
     void handlerFailureShowsCriticalBox();
@@ -148,6 +180,26 @@ private:
         }
     }
     int Raw(int x, int y) const { return samples_[y * kWidth + x]; }
+    // Types `keys` where the user would: at the focus widget of the active main window.
+    void Press(const QKeySequence& keys) {
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_));
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keySequence(focus != nullptr ? focus : form_, keys);
+    }
+    // Whether `command` brings `box` up modally; the box is closed again.
+    static bool BringsUp(QDialog* box, const std::function<void()>& command) {
+        bool shown = false;
+        QTimer closer;
+        closer.setSingleShot(true);
+        QObject::connect(&closer, &QTimer::timeout, box, [&] {
+            shown = box->isVisible() && box->isModal();
+            box->reject();
+        });
+        closer.start(0);
+        command();
+        return QTest::qWaitFor([&] { return !closer.isActive(); }) && shown;
+    }
     void ExpectShellState(bool imageShown) const {
         for (QAction* action : form_->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
             const QString name = action->objectName();
@@ -179,6 +231,17 @@ void AppTest::startUpState() {
     QCOMPARE(counter->text(), QStringLiteral("0/0"));
     QVERIFY(counter->alignment() & Qt::AlignRight);
     QCOMPARE(counter->size(), QSize(89, 22));
+    // 16-pixel text; the position in a full list fits between the frame
+    // and QLineEdit's 2-pixel blanks.
+    QCOMPARE(counter->font().pixelSize(), 16);
+    QStyleOptionFrame frame;
+    frame.initFrom(counter);
+    frame.lineWidth = counter->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, counter);
+    const QRect room =
+        counter->style()->subElementRect(QStyle::SE_LineEditContents, &frame, counter).adjusted(2, 1, -2, -1);
+    const QFontMetrics metrics(counter->font());
+    QVERIFY(metrics.horizontalAdvance("1000/1000") <= room.width());
+    QVERIFY(metrics.tightBoundingRect("1000/1000").height() <= room.height());
 
     auto* timer = form_->findChild<QTimer*>("Timer1");
     QVERIFY(timer != nullptr);
@@ -204,25 +267,39 @@ void AppTest::menuItems_data() {
     QTest::addColumn<QString>("menuCaption");
     QTest::addColumn<QStringList>("items");
     QTest::addColumn<QStringList>("captions");
-    QTest::addColumn<bool>("checkable");
+    QTest::addColumn<QStringList>("checkable");
 
     QTest::newRow("File") << "File1" << "&File"
                           << QStringList{"Open1", "Next1", "Previous1", "SaveAs1", "N2", "ScanForward1",
-                                         "ScanBackward1", "ScanStop1", "N3", "Print1", "PrintSetup1", "N1", "Exit1"}
+                                         "ScanBackward1", "ScanStop1", "N3", "Print1", "PrintSetup1", "N1", "Exit1",
+                                         "N4", "CloseImage1"}
                           << QStringList{"&Open...", "&Next ", "Pr&evious", "Save &As...", "", "Scan Forward",
-                                         "Scan Backward", "Scan Stop", "", "&Print...", "P&rint Setup...", "", "E&xit"}
-                          << false;
-    QTest::newRow("Options") << "Options1" << "&Options"
-                             << QStringList{"Atostretch1", "Despeckleon1", "FlipVertically1", "Invert1", "Minimize1",
-                                            "Minimize141", "Rotate1"}
+                                         "Scan Backward", "Scan Stop", "", "&Print...", "P&rint Setup...", "", "E&xit",
+                                         "", "&Close Image"}
+                          << QStringList{};
+    const QStringList options{"Atostretch1", "Despeckleon1", "FlipVertically1", "Invert1",
+                              "Minimize1",   "Minimize141",  "Rotate1"};
+    QTest::newRow("Options") << "Options1" << "&Options" << options
                              << QStringList{"&Stretch", "&Despeckle ", "&Flip Vertically", "&Invert", "&Minimize 1/2",
                                             "Minimize 1/4", "&Rotate"}
-                             << true;
-    QTest::newRow("View") << "View1" << "View" << QStringList{"Toolbar1"} << QStringList{"Toolbar"} << true;
-    QTest::newRow("Scan-pause") << "Scan1" << "Scan-pause"
-                                << QStringList{"N2seconds1", "N3seconds1", "N4seconds1", "N5seconds1"}
-                                << QStringList{"2 seconds", "3 seconds", "4 seconds", "5 seconds"} << true;
-    QTest::newRow("About") << "Help1" << "&About" << QStringList{"About1"} << QStringList{"&About..."} << false;
+                             << options;
+    QTest::newRow("Image") << "Image1" << "&Image"
+                           << QStringList{"FlipVertically2", "Rotate2", "Despeckle1", "Stretch1", "MissingLines1",
+                                          "InvertDisplay1", "Minimize2", "Minimize142", "N5", "ContrastDown1",
+                                          "ContrastUp1", "BrightnessDown1", "BrightnessUp1", "ShadingDown1",
+                                          "ShadingUp1", "N6", "OriginalImage1"}
+                           << QStringList{"&Flip Vertically", "&Rotate", "&Despeckle", "&Stretch", "Missing &Lines",
+                                          "&Invert Display", "Minimize &1/2", "Minimize 1/&4", "", "&Contrast Down",
+                                          "Co&ntrast Up", "&Brightness Down", "Bri&ghtness Up", "S&hading Down",
+                                          "Sh&ading Up", "", "&Original Image"}
+                           << kOptionItems;
+    QTest::newRow("View") << "View1" << "&View" << QStringList{"Toolbar1"} << QStringList{"Toolbar"}
+                          << QStringList{"Toolbar1"};
+    const QStringList pauses{"N2seconds1", "N3seconds1", "N4seconds1", "N5seconds1"};
+    QTest::newRow("Scan-pause") << "Scan1" << "&Scan-pause" << pauses
+                                << QStringList{"2 seconds", "3 seconds", "4 seconds", "5 seconds"} << pauses;
+    QTest::newRow("About") << "Help1" << "&About" << QStringList{"About1"} << QStringList{"&About..."}
+                           << QStringList{};
 }
 
 void AppTest::menuItems() {
@@ -230,7 +307,7 @@ void AppTest::menuItems() {
     QFETCH(QString, menuCaption);
     QFETCH(QStringList, items);
     QFETCH(QStringList, captions);
-    QFETCH(bool, checkable);
+    QFETCH(QStringList, checkable);
 
     auto* found = form_->findChild<QMenu*>(menu);
     QVERIFY(found != nullptr);
@@ -242,7 +319,7 @@ void AppTest::menuItems() {
         QCOMPARE(action->isSeparator(), captions.at(i).isEmpty());
         if (action->isSeparator()) continue;
         QCOMPARE(action->text(), captions.at(i));
-        QCOMPARE(action->isCheckable(), checkable);
+        QCOMPARE(action->isCheckable(), checkable.contains(items.at(i)));
     }
 }
 
@@ -441,7 +518,7 @@ void AppTest::optionMenuSetsNextLoad() {
 
     CloseImage();
     OpenTestImage();
-    QVERIFY(Action("ToolButton12")->isChecked());
+    QVERIFY(Action("ToolButton12")->isChecked() && Action("Despeckle1")->isChecked());
     const QImage despeckled = Shown();
     QCOMPARE(qRed(despeckled.pixel(kImpulseX, kImpulseY)), Raw(kImpulseX - 1, kImpulseY));
 
@@ -461,7 +538,7 @@ void AppTest::originalImageUpsideDownThenUpright() {
     Trigger("ToolButton33");
     Trigger("ToolButton20");
     Trigger("ToolButton9");
-    for (const QString& button : kOptionButtons) QVERIFY2(!Action(button)->isChecked(), qPrintable(button));
+    for (const QString& name : kOptionButtons + kOptionItems) QVERIFY2(!Action(name)->isChecked(), qPrintable(name));
     for (const std::int32_t flag : State().ActiveOptions) QCOMPARE(flag, 0);
     QCOMPARE(State().BrightnessOffset, 0);
     ExpectPicture([this](int x, int y) { return Raw(x, kHeight - 1 - y); });
@@ -551,6 +628,132 @@ void AppTest::toolbarToggle() {
     Trigger("Toolbar1");
     QVERIFY(toolBar->isVisible() && counter->isVisible() && row1->isVisible());
     QVERIFY(Action("Toolbar1")->isChecked());
+}
+
+void AppTest::infoKeyWithToolbarHidden() {
+    OpenTestImage();
+    Trigger("Toolbar1");
+    QVERIFY(!form_->findChild<QWidget*>("ToolButton29")->isVisible());
+    QVERIFY(BringsUp(form_->findChild<QDialog*>("InfoBox"), [this] { Press(QKeySequence("Ctrl+I")); }));
+}
+
+// Each Image menu item, by its keys, makes the change its button makes, and
+// the item's check and the button's pressed state follow each other.
+void AppTest::imageMenuMatchesButtons_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("button");
+    for (const auto& row : kImageItems) QTest::newRow(row.item) << row.item << row.keys << row.button;
+}
+
+void AppTest::imageMenuMatchesButtons() {
+    QFETCH(QString, item);
+    QFETCH(QString, keys);
+    QFETCH(QString, button);
+    const bool toggle = kOptionItems.contains(item);
+    QAction* menuItem = Action(item);
+    QAction* reference = Action(button.isEmpty() ? item : button);
+    QVERIFY(menuItem != nullptr && reference != nullptr);
+    QCOMPARE(menuItem->isCheckable(), toggle);
+
+    OpenTestImage();
+    const QImage loaded = Shown();
+    Press(QKeySequence(keys));
+    const QImage byItem = Shown();
+    const auto levels = [] {
+        return std::vector<int>{State().ContrastLevel, State().BrightnessOffset, State().ShadingLevel};
+    };
+    const auto itemLevels = levels();
+    const auto itemOptions = State().ActiveOptions;
+    QCOMPARE(reference->isChecked(), toggle);
+
+    CloseImage();
+    OpenTestImage();
+    QVERIFY(!menuItem->isChecked());
+    reference->trigger();
+    QCOMPARE(Shown(), byItem);
+    QVERIFY(levels() == itemLevels && State().ActiveOptions == itemOptions);
+    QCOMPARE(menuItem->isChecked(), toggle);
+    if (toggle) {
+        menuItem->trigger();
+        QVERIFY(!menuItem->isChecked() && !reference->isChecked());
+        QCOMPARE(Shown(), loaded);
+    }
+}
+
+void AppTest::closeImageKeys_data() {
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("Ctrl+W") << QKeySequence(Qt::CTRL | Qt::Key_W);
+    QTest::newRow("Ctrl+F4") << QKeySequence(Qt::CTRL | Qt::Key_F4);
+}
+
+// Close Image does what the image window's close button does.
+void AppTest::closeImageKeys() {
+    QFETCH(QKeySequence, keys);
+    OpenTestImage();
+    Trigger("FileForAutoBtn");
+    Press(keys);
+    QTRY_VERIFY(form_->CurrentChild() == nullptr);
+    ExpectShellState(false);
+    QVERIFY(!Action("FileForAutoBtn")->isChecked());
+    QCOMPARE(Counter(), QStringLiteral("0/0"));
+    OpenTestImage();
+    QVERIFY(form_->CurrentChild() != nullptr);
+}
+
+// With an image window open: no two actions of the main window share a key,
+// and within the menu bar and each menu no two captions share an Alt letter.
+void AppTest::keysAndAltLettersUnique() {
+    OpenTestImage();
+    QMap<QKeySequence, QString> owners;
+    for (QAction* action : form_->findChildren<QAction*>()) {
+        const QList<QObject*> users = action->associatedObjects();
+        const bool inWindow = std::any_of(users.begin(), users.end(), [this](QObject* user) {
+            auto* widget = qobject_cast<QWidget*>(user);
+            return widget != nullptr && widget->window() == form_;
+        });
+        if (!inWindow) continue;
+        for (const QKeySequence& key : action->shortcuts()) {
+            QVERIFY2(!owners.contains(key), qPrintable(key.toString() + ": " + owners.value(key) + ", " +
+                                                       action->text()));
+            owners.insert(key, action->objectName());
+        }
+    }
+    QVERIFY(owners.size() > 20);
+
+    QList<QWidget*> bars{form_->menuBar()};
+    for (QMenu* menu : form_->menuBar()->findChildren<QMenu*>()) bars << menu;
+    for (QWidget* bar : bars) {
+        QSet<QKeySequence> letters;
+        for (QAction* action : bar->actions()) {
+            const QKeySequence letter = QKeySequence::mnemonic(action->text());
+            if (letter.isEmpty()) continue;
+            QVERIFY2(!letters.contains(letter), qPrintable(action->text()));
+            letters.insert(letter);
+        }
+    }
+}
+
+// What a screen reader says for the picture, the counter, the tool-bar rows
+// and the two scan buttons, whose hints are misspelt.
+void AppTest::accessibleNames() {
+    OpenTestImage();
+    const struct {
+        const char* widget;
+        const char* name;
+    } rows[] = {
+        {"Image", "Radar image"},
+        {"Memo1", "Position in the folder"},
+        {"MojToolBarRow1", "File, scan and option tools"},
+        {"MojToolBarRow2", "Tone, size and information tools"},
+        {"FileForAutoBtn", "Scan Forward"},
+        {"FileTylAutBtn", "Scan Backward"},
+    };
+    for (const auto& row : rows) {
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(form_->findChild<QWidget*>(row.widget));
+        QVERIFY2(spoken != nullptr, row.widget);
+        QCOMPARE(spoken->text(QAccessible::Name), QString::fromLatin1(row.name));
+    }
 }
 
 void AppTest::unreadableFile_data() {
