@@ -3,6 +3,7 @@
 // re-rendering it from the untouched copy of the file's samples.
 #include <QAction>
 
+#include "app/child.h"
 #include "app/main_form.h"
 #include "core/image_state.h"
 #include "load/load_image.h"
@@ -13,6 +14,8 @@ void TMainForm::ToggleDefaultOption(int slot) {
     std::int32_t& flag = State().DefaultOptions[slot];
     ToggleFlag(flag);
     ShowOption(Press::DefaultOption, slot, IsOn(flag));
+    // The picture on display stays as it is, which would look like nothing happened.
+    if (currentChild_ != nullptr) ShowHint(tr("Applies to the next image; the tool button changes this one."));
 }
 
 void TMainForm::ToggleActiveOption(int slot) {

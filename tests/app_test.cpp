@@ -511,6 +511,8 @@ void AppTest::optionMenuSetsNextLoad() {
     QCOMPARE(State().ActiveOptions[dusk::OptDespeckle], 0);
     QVERIFY(!Action("ToolButton12")->isChecked());
     QCOMPARE(Shown(), loaded);
+    QCOMPARE(form_->statusBar()->currentMessage(),
+             QStringLiteral("Applies to the next image; the tool button changes this one."));
     Trigger("Despeckleon1");  // twice: back to off
     QVERIFY(!Action("Despeckleon1")->isChecked());
     QCOMPARE(State().DefaultOptions[dusk::OptDespeckle], 0);
