@@ -30,6 +30,8 @@ void DespeckleSecondPass();
 
 // Grey-level statistics of the fixed window into Histogram; changes no sample.
 void GatherHistogram();
+// The stretch parameters from Histogram while Stretch is on (0 otherwise).
+void DeriveStretch();
 
 // Gain from ContrastLevel (floored, the floor written back), offset from
 // BrightnessOffset, the horizontal shading ramp, clamp to 0..255.

@@ -9,12 +9,13 @@ namespace dusk {
 
 namespace {
 
-constexpr std::array<PipelineStage, 11> kRenderStages{{
+constexpr std::array<PipelineStage, 12> kRenderStages{{
     {"RepairMissingLines", RepairMissingLines},
     {"FlipRows", FlipRows},
     {"RotateRaster", RotateRaster},
     {"DespeckleFirstPass", DespeckleFirstPass},
     {"GatherHistogram", GatherHistogram},
+    {"DeriveStretch", DeriveStretch},
     {"MapTones", MapTones},
     {"DespeckleSecondPass", DespeckleSecondPass},
     {"InvertRaster", InvertRaster},

@@ -545,9 +545,16 @@ void AppTest::originalImageUpsideDownThenUpright() {
     QCOMPARE(State().BrightnessOffset, 0);
     ExpectPicture([this](int x, int y) { return Raw(x, kHeight - 1 - y); });
 
-    Trigger("ToolButton13");  // Stretch leaves the grey levels alone
-    QVERIFY(Action("ToolButton13")->isChecked());
+    Trigger("ToolButton18");  // no blank line: the whole chain, upright again
+    QVERIFY(Action("ToolButton18")->isChecked());
     ExpectPicture([this](int x, int y) { return Raw(x, y); });
+
+    // Stretch spreads the dull test picture (levels 40 to 146) over more of the range.
+    Trigger("ToolButton13");
+    const int gain = 1 + State().StretchGain;
+    const int offset = 20 * State().StretchOffset;
+    QVERIFY(gain > 1);
+    ExpectPicture([&](int x, int y) { return std::clamp(Raw(x, y) * gain - offset, 0, 255); });
 }
 
 void AppTest::contrastFloorsAtMinusOne() {

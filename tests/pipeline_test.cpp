@@ -73,7 +73,7 @@ TEST(RenderStagesTest, FixedOrder) {
     std::vector<std::string> names;
     for (const PipelineStage& stage : RenderStages()) names.emplace_back(stage.name);
     EXPECT_EQ(names, (std::vector<std::string>{"RepairMissingLines", "FlipRows", "RotateRaster",
-                                               "DespeckleFirstPass", "GatherHistogram", "MapTones",
+                                               "DespeckleFirstPass", "GatherHistogram", "DeriveStretch", "MapTones",
                                                "DespeckleSecondPass", "InvertRaster", "ReduceSize",
                                                "RenderBitmapHeader", "RenderPixelRows"}));
 }
