@@ -4,6 +4,7 @@
 // image record and decides from its own option slot or adjustment whether it
 // changes anything. RenderPipeline runs them in a fixed order.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -36,6 +37,10 @@ void DeriveStretch();
 // Gain from ContrastLevel (floored, the floor written back), offset from
 // BrightnessOffset, the horizontal shading ramp, clamp to 0..255.
 void MapTones();
+// The level shown for each level entering the tone mapping under the current
+// stretch, contrast and brightness (the shading ramp, which depends on the
+// position, left out); changes nothing.
+std::array<std::uint8_t, 256> ToneCurve();
 
 // Draws a half- or quarter-size box-averaged copy on a grey 160 field while
 // OptMinimizeHalf or OptMinimizeQuarter is on.

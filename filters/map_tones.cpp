@@ -24,23 +24,43 @@ std::int64_t HalveToEven(std::int64_t p) { return (p >> 1) + ((p & 1) & ((p >> 1
 
 std::uint8_t ClampToByte(std::int64_t v) { return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255)); }
 
+// The gain base: 1, or 1 + StretchGain while Stretch is on.
+std::int64_t GainBase(const ImageState& s) {
+    return IsOn(s.ActiveOptions[OptStretch]) ? 1 + static_cast<std::int64_t>(s.StretchGain) : 1;
+}
+
+// Each level after the gain and the offsets, before the shading and the
+// clamp, with `contrast` already floored.
+std::array<std::int64_t, 256> TonedLevels(const ImageState& s, std::int64_t contrast) {
+    const std::int64_t gain = GainBase(s) + contrast;
+    const std::int64_t offset = static_cast<std::int64_t>(s.BrightnessOffset) -
+                                (IsOn(s.ActiveOptions[OptStretch]) ? 20 * static_cast<std::int64_t>(s.StretchOffset) : 0);
+    std::array<std::int64_t, 256> toned{};
+    for (int p = 0; p < 256; ++p) toned[p] = (gain == 0 ? HalveToEven(p) : p * gain) + offset;
+    return toned;
+}
+
 }  // namespace
+
+std::array<std::uint8_t, 256> ToneCurve() {
+    const ImageState& s = State();
+    const std::array<std::int64_t, 256> toned =
+        TonedLevels(s, std::max<std::int64_t>(s.ContrastLevel, -GainBase(s)));
+    std::array<std::uint8_t, 256> curve{};
+    for (int p = 0; p < 256; ++p) curve[p] = ClampToByte(toned[p]);
+    return curve;
+}
 
 void MapTones() {
     ImageState& s = State();
-    const bool stretch = IsOn(s.ActiveOptions[OptStretch]);
-    const std::int64_t gainBase = stretch ? 1 + static_cast<std::int64_t>(s.StretchGain) : 1;
+    const std::int64_t gainBase = GainBase(s);
     if (s.ContrastLevel < -gainBase) s.ContrastLevel = ClampToInt32(-gainBase);
-    const std::int64_t gain = gainBase + s.ContrastLevel;
-    const std::int64_t offset =
-        static_cast<std::int64_t>(s.BrightnessOffset) - (stretch ? 20 * static_cast<std::int64_t>(s.StretchOffset) : 0);
 
     s.ShadingLevel = std::clamp(s.ShadingLevel, -7, 7);
     const int shading = s.ShadingLevel;
 
     // Without shading the result depends on the sample alone: map through a table.
-    std::array<std::int64_t, 256> toned{};
-    for (int p = 0; p < 256; ++p) toned[p] = (gain == 0 ? HalveToEven(p) : p * gain) + offset;
+    const std::array<std::int64_t, 256> toned = TonedLevels(s, s.ContrastLevel);
 
     const std::size_t n = static_cast<std::size_t>(s.ImageWidth) * static_cast<std::size_t>(s.ImageHeight);
     std::uint8_t* raw = s.RawImage.get();

@@ -1,0 +1,17 @@
+#pragma once
+
+// Shrinking a grey picture by area averaging: every target pixel is the mean
+// of the source samples it covers, each weighted by how much of it is
+// covered, rounded to the nearest level with halves up. At a whole ratio n
+// that is exactly the mean of its n x n block. No sample is skipped. Used
+// for pictures shown below their own size and for thumbnails.
+
+#include <cstdint>
+
+namespace dusk {
+
+// Shrinks the w x h picture `source` (row after row) into the tw x th
+// picture `target`, where 1 <= tw <= w and 1 <= th <= h.
+void AreaAverage(const std::uint8_t* source, int w, int h, std::uint8_t* target, int tw, int th);
+
+}  // namespace dusk
