@@ -1,0 +1,19 @@
+#pragma once
+
+// Replacing a file so that it is never seen half-written.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace dusk {
+
+// Writes `bytes` to a temporary file beside `path`, flushes it to disk and
+// renames it into place, so that `path` holds either its old content or the
+// whole new one. A symbolic link is followed and stays; anything else that
+// is not a regular file (a folder, a FIFO, a device) is never replaced. On
+// failure the temporary file is removed, `error` says why and false is
+// returned. Safe to call from several threads at once.
+bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error);
+
+}  // namespace dusk
