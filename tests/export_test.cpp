@@ -180,6 +180,12 @@ TEST(ExportParse, BadCommandLinesAreUsageErrors) {
         {"a.img", "-o", "x", "--brightness"},
         {"--original", "--despeckle", "a.img", "-o", "x"},
         {"--original", "--brightness", "0", "a.img", "-o", "x"},
+        {"--jobs", "0", "a.img", "-o", "x"},
+        {"-j", "-2", "a.img", "-o", "x"},
+        {"--jobs=two", "a.img", "-o", "x"},
+        {"-j0", "a.img", "-o", "x"},
+        {"--jobs=", "a.img", "-o", "x"},
+        {"a.img", "-o", "x", "-j"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
@@ -188,6 +194,21 @@ TEST(ExportParse, BadCommandLinesAreUsageErrors) {
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("usage: duskmapper-export"), std::string::npos);
         EXPECT_TRUE(run.out.empty());
+    }
+}
+
+TEST(ExportParse, JobsTakeAWholeNumberOfAtLeastOne) {
+    const std::pair<std::vector<std::string>, std::int32_t> cases[] = {
+        {{"a", "b", "-o", "x"}, 0},  // one per core
+        {{"--jobs", "3", "a", "-o", "x"}, 3},
+        {{"--jobs=+4", "a", "-o", "x"}, 4},
+        {{"-j", "1", "a", "-o", "x"}, 1},
+        {{"-j12", "--jobs", "2", "--original", "a", "-o", "x"}, 2},  // the last counts; no correction
+    };
+    for (const auto& [args, jobs] : cases) {
+        const auto parsed = dusk::ParseExportCommandLine(args);
+        ASSERT_EQ(parsed.outcome, dusk::ParseOutcome::Run) << parsed.message;
+        EXPECT_EQ(parsed.settings.jobs, jobs) << ::testing::PrintToString(args);
     }
 }
 

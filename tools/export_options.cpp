@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <climits>
 #include <string_view>
 #include <utility>
 
@@ -40,6 +41,16 @@ bool ParseLevel(std::string_view text, std::int32_t& value) {
     return ec == std::errc() && ptr == end;
 }
 
+// The number given to option `name`, at least `minimum`; empty when it is
+// one, else the usage error.
+std::string ReadNumber(std::string_view name, const std::string& value, std::int32_t minimum, std::int32_t& target) {
+    if (!ParseLevel(value, target)) return "not a whole number for " + std::string(name) + ": '" + value + "'";
+    if (target < minimum) {
+        return std::string(name) + " needs a number of at least " + std::to_string(minimum) + ": '" + value + "'";
+    }
+    return {};
+}
+
 ParsedCommandLine UsageError(std::string message) {
     ParsedCommandLine parsed;
     parsed.outcome = ParseOutcome::UsageError;
@@ -74,6 +85,8 @@ std::string ExportUsage() {
            "\n"
            "Other options:\n"
            "  -o OUTPUT            the bitmap file, or the folder for several images\n"
+           "  -j, --jobs N         convert N images at a time (default: one per core);\n"
+           "                       messages and outputs are the same for any N\n"
            "  --quiet              no progress display\n"
            "  --help               show this text\n"
            "  --version            show the version\n";
@@ -126,6 +139,18 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
             outputGiven = true;
             continue;
         }
+        if (arg.rfind("-j", 0) == 0) {
+            std::string value;
+            if (arg.size() > 2) {
+                value = arg.substr(2);
+            } else {
+                if (i + 1 >= args.size()) return UsageError("-j needs a number");
+                value = args[++i];
+            }
+            const std::string error = ReadNumber("-j", value, 1, settings.jobs);
+            if (!error.empty()) return UsageError(error);
+            continue;
+        }
 
         bool matched = false;
         for (const FlagOption& flag : kFlagOptions) {
@@ -137,12 +162,19 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
         }
         if (matched) continue;
 
-        const std::pair<std::string_view, std::int32_t*> levels[] = {
-            {"--contrast", &settings.contrast},
-            {"--brightness", &settings.brightness},
-            {"--shading", &settings.shading},
+        struct NumberOption {
+            std::string_view name;
+            std::int32_t* target;
+            std::int32_t minimum;
+            bool correction;  // a level: not combined with --original
         };
-        for (const auto& [name, target] : levels) {
+        const NumberOption numbers[] = {
+            {"--contrast", &settings.contrast, INT32_MIN, true},
+            {"--brightness", &settings.brightness, INT32_MIN, true},
+            {"--shading", &settings.shading, INT32_MIN, true},
+            {"--jobs", &settings.jobs, 1, false},
+        };
+        for (const auto& [name, target, minimum, correction] : numbers) {
             const std::string_view view(arg);
             if (view.substr(0, name.size()) != name) continue;
             std::string value;
@@ -154,10 +186,10 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
             } else {
                 continue;
             }
-            if (!ParseLevel(value, *target)) {
-                return UsageError("not a whole number for " + std::string(name) + ": '" + value + "'");
-            }
-            correctionGiven = matched = true;
+            const std::string error = ReadNumber(name, value, minimum, *target);
+            if (!error.empty()) return UsageError(error);
+            correctionGiven = correctionGiven || correction;
+            matched = true;
             break;
         }
         if (matched) continue;
