@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -442,6 +443,86 @@ TEST_F(ExportTest, OutputFolderThatIsAFileFailsTheBatch) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(Path("out")), std::string::npos);
     EXPECT_EQ(AsText(ReadAll(Path("out"))), "not a folder");
+}
+
+// ---------------------------------------------------------------- several at a time
+
+// Every regular file under `folder` (links not followed) and what it holds.
+std::map<std::string, Bytes> FilesUnder(const fs::path& folder) {
+    std::map<std::string, Bytes> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_symlink() && entry.is_regular_file()) files[entry.path().string()] = ReadAll(entry.path());
+    }
+    return files;
+}
+
+// Each layout is laid out afresh and converted with one worker, then with
+// four: the same files, messages, progress lines and status.
+TEST_F(ExportTest, SeveralAtATimeGiveWhatOneAtATimeGives) {
+    const std::string run = Path("run");
+    auto image = [&](const std::string& name, std::size_t length, int shift) {
+        return dir.write("run/" + name, Raster(length, kW, [shift](int r, int c) { return Pattern(r, c + shift); }))
+            .string();
+    };
+    struct Layout {
+        const char* what;
+        std::function<std::vector<std::string>()> lay;  // the inputs
+        int messages;
+    };
+    const Layout layouts[] = {
+        {"good, unreadable, refused and unwritable inputs",
+         [&] {
+             fs::create_directory(run + "/in/dir.img");
+             ::mkfifo((run + "/in/fifo.img").c_str(), 0600);
+             fs::create_directory(run + "/out/V0505.bmp");  // cannot be replaced
+             dir.write("run/out/self.bmp", "old");
+             fs::create_directory(run + "/in2");
+             return std::vector<std::string>{image("in/V0501.img", 694320, 0),   run + "/in/gone.img",
+                                             image("in/V0502.IMG", 1160320, 1),  run + "/in/dir.img",
+                                             image("in2/V0501.img", kW * kH, 5), run + "/in/fifo.img",
+                                             image("in/V0503.img", 883452, 2),   run + "/out/self.bmp",
+                                             image("in/V0505.img", kW * kH, 4),  image("in/V0504.img", 1000, 3)};
+         },
+         6},
+        {"an input is a link to an earlier input's output",
+         [&] {
+             fs::create_symlink(run + "/out/V0601.bmp", run + "/in/V0602.img");
+             return std::vector<std::string>{image("in/V0601.img", kW * kH, 0), run + "/in/V0602.img",
+                                             image("in/V0603.img", kW * kH, 1)};
+         },
+         0},
+        {"an output is a link to a later input",
+         [&] {
+             const std::vector<std::string> inputs{image("in/V0701.img", kW * kH, 0),
+                                                   image("in/V0702.img", kW * kH, 1)};
+             fs::create_symlink(inputs[1], run + "/out/V0701.bmp");
+             return inputs;
+         },
+         0},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        std::vector<std::pair<Outcome, std::map<std::string, Bytes>>> results;
+        for (const char* jobs : {"1", "4"}) {
+            fs::remove_all(run);
+            fs::create_directories(run + "/in");
+            fs::create_directories(run + "/out");
+            std::vector<std::string> args{"--despeckle", "--jobs", jobs};
+            for (const std::string& input : layout.lay()) args.push_back(input);
+            args.insert(args.end(), {"-o", run + "/out"});
+            const Outcome outcome = Export(args, true);
+            results.emplace_back(outcome, FilesUnder(run));
+        }
+        const auto& [one, oneFiles] = results[0];
+        const auto& [four, fourFiles] = results[1];
+        EXPECT_EQ(one.status, layout.messages == 0 ? 0 : 1);
+        EXPECT_EQ(std::count(one.err.begin(), one.err.end(), '\n'), layout.messages) << one.err;
+        EXPECT_EQ(four.status, one.status);
+        EXPECT_EQ(four.err, one.err);
+        EXPECT_TRUE(four.out.empty());
+        EXPECT_EQ(fourFiles.size(), oneFiles.size());
+        EXPECT_TRUE(fourFiles == oneFiles);
+    }
 }
 
 // ---------------------------------------------------------------- writing

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -48,10 +49,12 @@ bool WriteFileReplacing(const std::string& requested, std::span<const std::uint8
 
     // The temporary name is short whatever the output's name, so a name near
     // the file system's length limit can still be written.
+    // Writers of this process, on any thread, take numbers in turn.
+    static std::atomic<unsigned> serial{0};
     std::string temp;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        temp = folder + ".duskmapper-export-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        temp = folder + ".duskmapper-export-" + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && (errno != EEXIST || attempt >= 100)) {
             error = ErrorText(errno);

@@ -2,15 +2,19 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "core/paths.h"
 #include "tools/atomic_write.h"
+#include "tools/batch_overlap.h"
 #include "tools/export_render.h"
+#include "tools/ordered_workers.h"
 #include "tools/progress.h"
 
 namespace dusk {
@@ -26,6 +30,30 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
+// Renders `input` on the record bound to this thread and writes it to
+// `target`: nothing when that went well, else the message.
+ItemOutcome Convert(const std::string& input, const std::string& target, const ExportSettings& settings) {
+    if (SameFile(input, target)) return input + ": the output " + target + " is the input itself";
+    try {
+        // The bitmap is written straight from the working buffer.
+        const WorkingBuffers buffers = RenderForExport(input, settings);
+        if (State().FileLength < 0) return input + ": " + State().ReadError;
+        std::string reason;
+        if (!WriteFileReplacing(target, buffers.Bitmap(), reason)) return "cannot write " + target + ": " + reason;
+    } catch (const std::exception& e) {
+        return input + ": " + e.what();
+    }
+    return std::nullopt;
+}
+
+// Threads for `count` inputs: as many as asked for or, by default, as there
+// are cores; never more than inputs.
+unsigned WorkerCount(const ExportSettings& settings, std::size_t count) {
+    const unsigned asked =
+        settings.jobs > 0 ? static_cast<unsigned>(settings.jobs) : std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<unsigned>(std::min<std::size_t>(asked, count));
+}
+
 }  // namespace
 
 std::string BitmapNameFor(const std::string& inputName) {
@@ -37,7 +65,9 @@ std::string BitmapNameFor(const std::string& inputName) {
 
 int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) {
     Reporter report(err, progress && !settings.quiet);
-    const bool batch = settings.inputs.size() > 1;
+    const std::vector<std::string>& inputs = settings.inputs;
+    const std::size_t count = inputs.size();
+    const bool batch = count > 1;
     std::string folder;
     if (batch) {
         std::error_code ec;
@@ -51,46 +81,44 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
         if (folder.back() != '/') folder += '/';
     }
 
-    int failures = 0;
+    // Output names go to the inputs in their order: a name an earlier input
+    // took is refused to a later one.
+    std::vector<std::string> targets(count, settings.output);
+    std::vector<std::string> refusals(count);
+    std::vector<std::string> convertedInputs;
+    std::vector<std::string> convertedTargets;
     std::set<std::string> claimed;
-    const std::size_t count = settings.inputs.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string& input = settings.inputs[i];
-        report.Progress(i + 1, count, input);
-
-        std::string target = settings.output;
-        if (batch) {
-            const std::string name = BitmapNameFor(NamePart(input));
-            if (!claimed.insert(name).second) {
-                report.Error(input + ": output " + name + " is already taken by an earlier input");
-                ++failures;
-                continue;
-            }
-            target = folder + name;
+    for (std::size_t i = 0; batch && i < count; ++i) {
+        const std::string name = BitmapNameFor(NamePart(inputs[i]));
+        targets[i] = folder + name;
+        if (!claimed.insert(name).second) {
+            refusals[i] = inputs[i] + ": output " + name + " is already taken by an earlier input";
+        } else {
+            convertedInputs.push_back(inputs[i]);
+            convertedTargets.push_back(targets[i]);
         }
-        if (SameFile(input, target)) {
-            report.Error(input + ": the output " + target + " is the input itself");
-            ++failures;
-            continue;
-        }
+    }
+    const auto work = [&](std::size_t i) -> ItemOutcome {
+        if (!refusals[i].empty()) return refusals[i];
+        return Convert(inputs[i], targets[i], settings);
+    };
 
-        try {
-            // The bitmap is written straight from the working buffer.
-            const WorkingBuffers buffers = RenderForExport(input, settings);
-            if (State().FileLength < 0) {
-                report.Error(input + ": " + State().ReadError);
-                ++failures;
-                continue;
-            }
-            std::string reason;
-            if (!WriteFileReplacing(target, buffers.Bitmap(), reason)) {
-                report.Error("cannot write " + target + ": " + reason);
-                ++failures;
-                continue;
-            }
-        } catch (const std::exception& e) {
-            report.Error(input + ": " + e.what());
-            ++failures;
+    int failures = 0;
+    const auto tell = [&](const ItemOutcome& outcome) {
+        if (!outcome) return;
+        report.Error(*outcome);
+        ++failures;
+    };
+    const unsigned workers = WorkerCount(settings, count);
+    if (workers > 1 && OrderFree(convertedInputs, convertedTargets)) {
+        RunInOrder(count, workers, work, [&](std::size_t i, const ItemOutcome& outcome) {
+            report.Progress(i + 1, count, inputs[i]);
+            tell(outcome);
+        });
+    } else {
+        for (std::size_t i = 0; i < count; ++i) {
+            report.Progress(i + 1, count, inputs[i]);
+            tell(work(i));
         }
     }
     return failures == 0 ? 0 : 1;
