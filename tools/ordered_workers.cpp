@@ -28,7 +28,7 @@ public:
                 const std::lock_guard lock(mutex_);
                 outcomes_[i] = std::move(outcome);
                 done_[i] = 1;
-                changed_.notify_one();
+                if (i == awaited_) changed_.notify_one();
             }
         } catch (const std::bad_alloc&) {
             // No record to work on: the others do the rest.
@@ -51,6 +51,7 @@ public:
     // Item i's outcome once it is done; done here when no worker is left.
     ItemOutcome Await(std::size_t i) {
         std::unique_lock lock(mutex_);
+        awaited_ = i;
         changed_.wait(lock, [&] { return done_[i] != 0 || live_ == 0; });
         if (done_[i] != 0) return std::move(outcomes_[i]);
         lock.unlock();
@@ -68,6 +69,7 @@ private:
     std::vector<ItemOutcome> outcomes_;
     std::vector<char> done_;
     unsigned live_ = 0;
+    std::size_t awaited_ = 0;  // the item the calling thread waits for
 };
 
 // Ends the run and waits for its threads, however the caller leaves.
