@@ -18,6 +18,7 @@
 
 #include "core/image_state.h"
 #include "temp_dir.h"
+#include "tools/batch_overlap.h"
 #include "tools/export.h"
 
 namespace {
@@ -523,6 +524,32 @@ TEST_F(ExportTest, SeveralAtATimeGiveWhatOneAtATimeGives) {
         EXPECT_EQ(fourFiles.size(), oneFiles.size());
         EXPECT_TRUE(fourFiles == oneFiles);
     }
+}
+
+// Whether a batch may run out of order, told from the files alone.
+TEST_F(ExportTest, OrderFreeOnlyWhenNoOutputLandsWhereAnInputIsRead) {
+    const std::string in = Image("V0801.img");
+    const std::string out = Path("out/");
+    fs::create_directory(out);
+    fs::create_symlink(out + "a.bmp", Path("to-output.img"));  // leads nowhere yet
+    fs::create_symlink(in, out + "linked.bmp");
+    dir.write("out/old.bmp", "old");
+    fs::create_symlink(out + "old.bmp", Path("to-old.img"));
+    struct Case {
+        const char* what;
+        std::vector<std::string> inputs, targets;
+        bool free;
+    };
+    const Case cases[] = {
+        {"plain", {in, Path("gone.img"), Path("no/such/x.img")}, {out + "a.bmp", out + "b.bmp", out + "x.bmp"}, true},
+        {"an input is its own output", {out + "old.bmp"}, {out + "old.bmp"}, true},
+        {"a link leads nowhere yet", {Path("to-output.img"), in}, {out + "c.bmp", out + "a.bmp"}, false},
+        {"an input read through a link", {Path("to-old.img"), in}, {out + "t.bmp", out + "old.bmp"}, false},
+        {"an output written through a link", {in, Path("x.img")}, {out + "v.bmp", out + "linked.bmp"}, false},
+        {"two outputs on one file", {Path("x.img"), Path("y.img")}, {in, out + "linked.bmp"}, false},
+        {"an input inside an output", {Path("V0801.img/z"), out + "a.bmp/z"}, {out + "a.bmp", out + "d.bmp"}, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(dusk::OrderFree(c.inputs, c.targets), c.free) << c.what;
 }
 
 // ---------------------------------------------------------------- writing
