@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 
 #include "core/image_state.h"
 #include "temp_dir.h"
+#include "tools/batch_overlap.h"
 #include "tools/export.h"
 
 namespace {
@@ -180,6 +182,12 @@ TEST(ExportParse, BadCommandLinesAreUsageErrors) {
         {"a.img", "-o", "x", "--brightness"},
         {"--original", "--despeckle", "a.img", "-o", "x"},
         {"--original", "--brightness", "0", "a.img", "-o", "x"},
+        {"--jobs", "0", "a.img", "-o", "x"},
+        {"-j", "-2", "a.img", "-o", "x"},
+        {"--jobs=two", "a.img", "-o", "x"},
+        {"-j0", "a.img", "-o", "x"},
+        {"--jobs=", "a.img", "-o", "x"},
+        {"a.img", "-o", "x", "-j"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
@@ -188,6 +196,21 @@ TEST(ExportParse, BadCommandLinesAreUsageErrors) {
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("usage: duskmapper-export"), std::string::npos);
         EXPECT_TRUE(run.out.empty());
+    }
+}
+
+TEST(ExportParse, JobsTakeAWholeNumberOfAtLeastOne) {
+    const std::pair<std::vector<std::string>, std::int32_t> cases[] = {
+        {{"a", "b", "-o", "x"}, 0},  // one per core
+        {{"--jobs", "3", "a", "-o", "x"}, 3},
+        {{"--jobs=+4", "a", "-o", "x"}, 4},
+        {{"-j", "1", "a", "-o", "x"}, 1},
+        {{"-j12", "--jobs", "2", "--original", "a", "-o", "x"}, 2},  // the last counts; no correction
+    };
+    for (const auto& [args, jobs] : cases) {
+        const auto parsed = dusk::ParseExportCommandLine(args);
+        ASSERT_EQ(parsed.outcome, dusk::ParseOutcome::Run) << parsed.message;
+        EXPECT_EQ(parsed.settings.jobs, jobs) << ::testing::PrintToString(args);
     }
 }
 
@@ -421,6 +444,112 @@ TEST_F(ExportTest, OutputFolderThatIsAFileFailsTheBatch) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(Path("out")), std::string::npos);
     EXPECT_EQ(AsText(ReadAll(Path("out"))), "not a folder");
+}
+
+// ---------------------------------------------------------------- several at a time
+
+// Every regular file under `folder` (links not followed) and what it holds.
+std::map<std::string, Bytes> FilesUnder(const fs::path& folder) {
+    std::map<std::string, Bytes> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_symlink() && entry.is_regular_file()) files[entry.path().string()] = ReadAll(entry.path());
+    }
+    return files;
+}
+
+// Each layout is laid out afresh and converted with one worker, then with
+// four: the same files, messages, progress lines and status.
+TEST_F(ExportTest, SeveralAtATimeGiveWhatOneAtATimeGives) {
+    const std::string run = Path("run");
+    auto image = [&](const std::string& name, std::size_t length, int shift) {
+        return dir.write("run/" + name, Raster(length, kW, [shift](int r, int c) { return Pattern(r, c + shift); }))
+            .string();
+    };
+    struct Layout {
+        const char* what;
+        std::function<std::vector<std::string>()> lay;  // the inputs
+        int messages;
+    };
+    const Layout layouts[] = {
+        {"good, unreadable, refused and unwritable inputs",
+         [&] {
+             fs::create_directory(run + "/in/dir.img");
+             ::mkfifo((run + "/in/fifo.img").c_str(), 0600);
+             fs::create_directory(run + "/out/V0505.bmp");  // cannot be replaced
+             dir.write("run/out/self.bmp", "old");
+             fs::create_directory(run + "/in2");
+             return std::vector<std::string>{image("in/V0501.img", 694320, 0),   run + "/in/gone.img",
+                                             image("in/V0502.IMG", 1160320, 1),  run + "/in/dir.img",
+                                             image("in2/V0501.img", kW * kH, 5), run + "/in/fifo.img",
+                                             image("in/V0503.img", 883452, 2),   run + "/out/self.bmp",
+                                             image("in/V0505.img", kW * kH, 4),  image("in/V0504.img", 1000, 3)};
+         },
+         6},
+        {"an input is a link to an earlier input's output",
+         [&] {
+             fs::create_symlink(run + "/out/V0601.bmp", run + "/in/V0602.img");
+             return std::vector<std::string>{image("in/V0601.img", kW * kH, 0), run + "/in/V0602.img",
+                                             image("in/V0603.img", kW * kH, 1)};
+         },
+         0},
+        {"an output is a link to a later input",
+         [&] {
+             const std::vector<std::string> inputs{image("in/V0701.img", kW * kH, 0),
+                                                   image("in/V0702.img", kW * kH, 1)};
+             fs::create_symlink(inputs[1], run + "/out/V0701.bmp");
+             return inputs;
+         },
+         0},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        std::vector<std::pair<Outcome, std::map<std::string, Bytes>>> results;
+        for (const char* jobs : {"1", "4"}) {
+            fs::remove_all(run);
+            fs::create_directories(run + "/in");
+            fs::create_directories(run + "/out");
+            std::vector<std::string> args{"--despeckle", "--jobs", jobs};
+            for (const std::string& input : layout.lay()) args.push_back(input);
+            args.insert(args.end(), {"-o", run + "/out"});
+            const Outcome outcome = Export(args, true);
+            results.emplace_back(outcome, FilesUnder(run));
+        }
+        const auto& [one, oneFiles] = results[0];
+        const auto& [four, fourFiles] = results[1];
+        EXPECT_EQ(one.status, layout.messages == 0 ? 0 : 1);
+        EXPECT_EQ(std::count(one.err.begin(), one.err.end(), '\n'), layout.messages) << one.err;
+        EXPECT_EQ(four.status, one.status);
+        EXPECT_EQ(four.err, one.err);
+        EXPECT_TRUE(four.out.empty());
+        EXPECT_EQ(fourFiles.size(), oneFiles.size());
+        EXPECT_TRUE(fourFiles == oneFiles);
+    }
+}
+
+// Whether a batch may run out of order, told from the files alone.
+TEST_F(ExportTest, OrderFreeOnlyWhenNoOutputLandsWhereAnInputIsRead) {
+    const std::string in = Image("V0801.img");
+    const std::string out = Path("out/");
+    fs::create_directory(out);
+    fs::create_symlink(out + "a.bmp", Path("to-output.img"));  // leads nowhere yet
+    fs::create_symlink(in, out + "linked.bmp");
+    dir.write("out/old.bmp", "old");
+    fs::create_symlink(out + "old.bmp", Path("to-old.img"));
+    struct Case {
+        const char* what;
+        std::vector<std::string> inputs, targets;
+        bool free;
+    };
+    const Case cases[] = {
+        {"plain", {in, Path("gone.img"), Path("no/such/x.img")}, {out + "a.bmp", out + "b.bmp", out + "x.bmp"}, true},
+        {"an input is its own output", {out + "old.bmp"}, {out + "old.bmp"}, true},
+        {"a link leads nowhere yet", {Path("to-output.img"), in}, {out + "c.bmp", out + "a.bmp"}, false},
+        {"an input read through a link", {Path("to-old.img"), in}, {out + "t.bmp", out + "old.bmp"}, false},
+        {"an output written through a link", {in, Path("x.img")}, {out + "v.bmp", out + "linked.bmp"}, false},
+        {"two outputs on one file", {Path("x.img"), Path("y.img")}, {in, out + "linked.bmp"}, false},
+        {"an input inside an output", {Path("V0801.img/z"), out + "a.bmp/z"}, {out + "a.bmp", out + "d.bmp"}, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(dusk::OrderFree(c.inputs, c.targets), c.free) << c.what;
 }
 
 // ---------------------------------------------------------------- writing

@@ -1,0 +1,127 @@
+#include "tools/export_batch.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "core/paths.h"
+#include "tools/atomic_write.h"
+#include "tools/batch_overlap.h"
+#include "tools/export_render.h"
+#include "tools/ordered_workers.h"
+#include "tools/progress.h"
+
+namespace dusk {
+
+namespace {
+
+std::string ErrorText(int code) { return std::strerror(code); }
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// Renders `input` on the record bound to this thread and writes it to
+// `target`: nothing when that went well, else the message.
+ItemOutcome Convert(const std::string& input, const std::string& target, const ExportSettings& settings) {
+    if (SameFile(input, target)) return input + ": the output " + target + " is the input itself";
+    try {
+        // The bitmap is written straight from the working buffer.
+        const WorkingBuffers buffers = RenderForExport(input, settings);
+        if (State().FileLength < 0) return input + ": " + State().ReadError;
+        std::string reason;
+        if (!WriteFileReplacing(target, buffers.Bitmap(), reason)) return "cannot write " + target + ": " + reason;
+    } catch (const std::exception& e) {
+        return input + ": " + e.what();
+    }
+    return std::nullopt;
+}
+
+// Threads for `count` inputs: as many as asked for or, by default, as there
+// are cores; never more than inputs.
+unsigned WorkerCount(const ExportSettings& settings, std::size_t count) {
+    const unsigned asked =
+        settings.jobs > 0 ? static_cast<unsigned>(settings.jobs) : std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<unsigned>(std::min<std::size_t>(asked, count));
+}
+
+}  // namespace
+
+std::string BitmapNameFor(const std::string& inputName) {
+    // A leading dot starts a hidden name, not an extension.
+    const auto dot = inputName.rfind('.');
+    if (dot == std::string::npos || dot == 0) return inputName + ".bmp";
+    return inputName.substr(0, dot) + ".bmp";
+}
+
+int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) {
+    Reporter report(err, progress && !settings.quiet);
+    const std::vector<std::string>& inputs = settings.inputs;
+    const std::size_t count = inputs.size();
+    const bool batch = count > 1;
+    std::string folder;
+    if (batch) {
+        std::error_code ec;
+        std::filesystem::create_directories(settings.output, ec);
+        if (!std::filesystem::is_directory(settings.output)) {
+            const std::string reason = ec ? ec.message() : ErrorText(ENOTDIR);
+            report.Error("cannot use " + settings.output + " as output folder: " + reason);
+            return 1;
+        }
+        folder = settings.output;
+        if (folder.back() != '/') folder += '/';
+    }
+
+    // Output names go to the inputs in their order: a name an earlier input
+    // took is refused to a later one.
+    std::vector<std::string> targets(count, settings.output);
+    std::vector<std::string> refusals(count);
+    std::vector<std::string> convertedInputs;
+    std::vector<std::string> convertedTargets;
+    std::set<std::string> claimed;
+    for (std::size_t i = 0; batch && i < count; ++i) {
+        const std::string name = BitmapNameFor(NamePart(inputs[i]));
+        targets[i] = folder + name;
+        if (!claimed.insert(name).second) {
+            refusals[i] = inputs[i] + ": output " + name + " is already taken by an earlier input";
+        } else {
+            convertedInputs.push_back(inputs[i]);
+            convertedTargets.push_back(targets[i]);
+        }
+    }
+    const auto work = [&](std::size_t i) -> ItemOutcome {
+        if (!refusals[i].empty()) return refusals[i];
+        return Convert(inputs[i], targets[i], settings);
+    };
+
+    int failures = 0;
+    const auto tell = [&](const ItemOutcome& outcome) {
+        if (!outcome) return;
+        report.Error(*outcome);
+        ++failures;
+    };
+    const unsigned workers = WorkerCount(settings, count);
+    if (workers > 1 && OrderFree(convertedInputs, convertedTargets)) {
+        RunInOrder(count, workers, work, [&](std::size_t i, const ItemOutcome& outcome) {
+            report.Progress(i + 1, count, inputs[i]);
+            tell(outcome);
+        });
+    } else {
+        for (std::size_t i = 0; i < count; ++i) {
+            report.Progress(i + 1, count, inputs[i]);
+            tell(work(i));
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+}  // namespace dusk

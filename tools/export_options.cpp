@@ -1,0 +1,209 @@
+#include "tools/export_options.h"
+
+#include <array>
+#include <charconv>
+#include <climits>
+#include <string_view>
+#include <utility>
+
+#ifndef DUSK_VERSION
+#define DUSK_VERSION "unknown"
+#endif
+
+namespace dusk {
+
+namespace {
+
+struct FlagOption {
+    std::string_view name;
+    OptionSlot slot;
+};
+
+constexpr std::array<FlagOption, 8> kFlagOptions{{
+    {"--stretch", OptStretch},
+    {"--despeckle", OptDespeckle},
+    {"--flip-vertically", OptFlipVertically},
+    {"--rotate", OptRotate},
+    {"--invert", OptInvert},
+    {"--minimize-half", OptMinimizeHalf},
+    {"--minimize-quarter", OptMinimizeQuarter},
+    {"--missing-lines", OptMissingLines},
+}};
+
+// A whole signed 32-bit decimal number, an optional sign included.
+bool ParseLevel(std::string_view text, std::int32_t& value) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() < '0' || text.front() > '9') return false;
+    }
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+// The number given to option `name`, at least `minimum`; empty when it is
+// one, else the usage error.
+std::string ReadNumber(std::string_view name, const std::string& value, std::int32_t minimum, std::int32_t& target) {
+    if (!ParseLevel(value, target)) return "not a whole number for " + std::string(name) + ": '" + value + "'";
+    if (target < minimum) {
+        return std::string(name) + " needs a number of at least " + std::to_string(minimum) + ": '" + value + "'";
+    }
+    return {};
+}
+
+ParsedCommandLine UsageError(std::string message) {
+    ParsedCommandLine parsed;
+    parsed.outcome = ParseOutcome::UsageError;
+    parsed.message = std::move(message);
+    return parsed;
+}
+
+}  // namespace
+
+std::string ExportUsage() {
+    return "usage: duskmapper-export [OPTIONS] IMAGE... -o OUTPUT\n"
+           "\n"
+           "Renders Venera 15 and 16 radar images to 24-bit bitmap files with the\n"
+           "corrections of the desktop program. With one IMAGE, OUTPUT is the bitmap file\n"
+           "to write; with several, OUTPUT is a folder (created if missing) that receives\n"
+           "one NAME.bmp per IMAGE.\n"
+           "\n"
+           "Corrections (all off unless given):\n"
+           "  --stretch            the Stretch switch (leaves the grey levels as they are)\n"
+           "  --despeckle          remove isolated bright and dark impulses\n"
+           "  --flip-vertically    show the image upside down\n"
+           "  --rotate             turn the image by 180 degrees\n"
+           "  --invert             invert the grey levels\n"
+           "  --minimize-half      draw the image at half size\n"
+           "  --minimize-quarter   draw the image at a quarter of its size\n"
+           "  --missing-lines      fill blank scan lines with the mean of their neighbours\n"
+           "  --contrast N         contrast steps: gain 1 + N (-1 halves; lower counts as -1)\n"
+           "  --brightness N       grey levels added to every sample (-20 is one step darker)\n"
+           "  --shading N          horizontal shading ramp, -7 to 7\n"
+           "  --original           the stored samples with no correction at all (shown\n"
+           "                       upside down); not combined with the options above\n"
+           "\n"
+           "Other options:\n"
+           "  -o OUTPUT            the bitmap file, or the folder for several images\n"
+           "  -j, --jobs N         convert N images at a time (default: one per core);\n"
+           "                       messages and outputs are the same for any N\n"
+           "  --quiet              no progress display\n"
+           "  --help               show this text\n"
+           "  --version            show the version\n";
+}
+
+std::string ExportVersion() { return std::string(kExportProgram) + " " + DUSK_VERSION + "\n"; }
+
+ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
+    ParsedCommandLine parsed;
+    ExportSettings& settings = parsed.settings;
+    bool outputGiven = false;
+    bool correctionGiven = false;
+    bool optionsEnded = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            settings.inputs.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help") {
+            parsed.outcome = ParseOutcome::Help;
+            return parsed;
+        }
+        if (arg == "--version") {
+            parsed.outcome = ParseOutcome::Version;
+            return parsed;
+        }
+        if (arg == "--quiet") {
+            settings.quiet = true;
+            continue;
+        }
+        if (arg == "--original") {
+            settings.original = true;
+            continue;
+        }
+        if (arg.rfind("-o", 0) == 0) {
+            if (outputGiven) return UsageError("-o given more than once");
+            if (arg.size() > 2) {
+                settings.output = arg.substr(2);
+            } else {
+                if (i + 1 >= args.size()) return UsageError("-o needs an output name");
+                settings.output = args[++i];
+            }
+            if (settings.output.empty()) return UsageError("the output name is empty");
+            outputGiven = true;
+            continue;
+        }
+        if (arg.rfind("-j", 0) == 0) {
+            std::string value;
+            if (arg.size() > 2) {
+                value = arg.substr(2);
+            } else {
+                if (i + 1 >= args.size()) return UsageError("-j needs a number");
+                value = args[++i];
+            }
+            const std::string error = ReadNumber("-j", value, 1, settings.jobs);
+            if (!error.empty()) return UsageError(error);
+            continue;
+        }
+
+        bool matched = false;
+        for (const FlagOption& flag : kFlagOptions) {
+            if (arg == flag.name) {
+                settings.options[flag.slot] = 1;
+                correctionGiven = matched = true;
+                break;
+            }
+        }
+        if (matched) continue;
+
+        struct NumberOption {
+            std::string_view name;
+            std::int32_t* target;
+            std::int32_t minimum;
+            bool correction;  // a level: not combined with --original
+        };
+        const NumberOption numbers[] = {
+            {"--contrast", &settings.contrast, INT32_MIN, true},
+            {"--brightness", &settings.brightness, INT32_MIN, true},
+            {"--shading", &settings.shading, INT32_MIN, true},
+            {"--jobs", &settings.jobs, 1, false},
+        };
+        for (const auto& [name, target, minimum, correction] : numbers) {
+            const std::string_view view(arg);
+            if (view.substr(0, name.size()) != name) continue;
+            std::string value;
+            if (view.size() == name.size()) {
+                if (i + 1 >= args.size()) return UsageError(std::string(name) + " needs a number");
+                value = args[++i];
+            } else if (view[name.size()] == '=') {
+                value = std::string(view.substr(name.size() + 1));
+            } else {
+                continue;
+            }
+            const std::string error = ReadNumber(name, value, minimum, *target);
+            if (!error.empty()) return UsageError(error);
+            correctionGiven = correctionGiven || correction;
+            matched = true;
+            break;
+        }
+        if (matched) continue;
+
+        return UsageError("unknown option " + arg);
+    }
+
+    if (settings.inputs.empty()) return UsageError("no input image given");
+    if (!outputGiven) return UsageError("no output given (-o OUTPUT)");
+    if (settings.original && correctionGiven) {
+        return UsageError("--original cannot be combined with corrections or levels");
+    }
+    parsed.outcome = ParseOutcome::Run;
+    return parsed;
+}
+
+}  // namespace dusk

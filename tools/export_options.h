@@ -1,0 +1,49 @@
+#pragma once
+
+// The exporter's command line: what it asks for, how it is read, and the
+// help and version texts.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/image_state.h"
+
+namespace dusk {
+
+inline constexpr const char* kExportProgram = "duskmapper-export";
+
+struct ExportSettings {
+    OptionFlags options{};  // becomes ActiveOptions of every image
+    std::int32_t contrast = 0;
+    std::int32_t brightness = 0;
+    std::int32_t shading = 0;
+    bool original = false;  // no correction at all, as "Original Image"
+    bool quiet = false;
+    // Images of a batch converted at a time, each on a thread of its own;
+    // 0 means one per core.
+    std::int32_t jobs = 0;
+    std::vector<std::string> inputs;
+    std::string output;
+};
+
+enum class ParseOutcome {
+    Run,         // settings are complete
+    Help,        // --help
+    Version,     // --version
+    UsageError,  // message says why
+};
+
+struct ParsedCommandLine {
+    ParseOutcome outcome = ParseOutcome::UsageError;
+    ExportSettings settings;
+    std::string message;
+};
+
+// Parses the arguments that follow the program name.
+ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args);
+
+std::string ExportUsage();
+std::string ExportVersion();
+
+}  // namespace dusk
