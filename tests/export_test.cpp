@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -356,6 +358,54 @@ TEST_F(ExportTest, DespeckleRemovesImpulsesOfAGeneratedSample) {
     const int after = CountImpulses(ReadAll(Path("clean.bmp")), kW, kH);
     EXPECT_GT(before, 300);
     EXPECT_LT(after * 10, before);
+}
+
+// --stats against the bitmaps the same options write, measured here from
+// their sorted pixels; an unreadable input is reported and has no line.
+TEST_F(ExportTest, StatsDescribeTheRenderedPictures) {
+    const std::string samples = Path("samples");
+    ASSERT_EQ(std::system(("\"" DUSK_SAMPLES_TOOL "\" \"" + samples + "\"").c_str()), 0);
+    const std::string comma = Path("V05,02.img");
+    std::filesystem::copy_file(samples + "/V0502.IMG", comma);
+    const std::vector<std::string> inputs{samples + "/V0501.img", comma, samples + "/V0507.IMG"};
+    const std::vector<std::vector<std::string>> optionSets{
+        {}, {"--stretch", "--despeckle"}, {"--minimize-half", "--invert"}, {"--brightness", "260"}};
+    for (const auto& options : optionSets) {
+        std::vector<std::string> args{"--stats", "-j", "2"};
+        args.insert(args.end(), options.begin(), options.end());
+        args.insert(args.end(), inputs.begin(), inputs.end());
+        args.push_back(samples);  // a folder: unreadable
+        const Outcome run = Export(args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "duskmapper-export: " + samples + ": Is a directory\n");
+
+        std::string expected = "file,width,height,min,max,mean,median,stddev,black,white\n";
+        for (const std::string& input : inputs) {
+            std::vector<std::string> one = options;
+            one.insert(one.end(), {input, "-o", Path("one.bmp")});
+            ASSERT_EQ(Export(one).status, 0);
+            const Bytes bmp = ReadAll(Path("one.bmp"));
+            const int w = static_cast<int>(Le(bmp, 18, 4));
+            const int h = static_cast<int>(Le(bmp, 22, 4));
+            std::vector<int> pixels;
+            for (std::size_t at = 54; at < bmp.size(); at += 3) pixels.push_back(bmp[at]);
+            std::sort(pixels.begin(), pixels.end());
+            const double n = static_cast<double>(pixels.size());
+            double mean = 0;
+            for (const int v : pixels) mean += v / n;
+            double variance = 0;
+            for (const int v : pixels) variance += (v - mean) * (v - mean) / n;
+            char line[512];
+            const std::string file = input == comma ? "\"" + comma + "\"" : input;
+            std::snprintf(line, sizeof line, "%s,%d,%d,%d,%d,%.2f,%d,%.2f,%ld,%ld\n", file.c_str(), w, h, pixels.front(),
+                          pixels.back(), mean, pixels[(pixels.size() + 1) / 2 - 1], std::sqrt(variance),
+                          static_cast<long>(std::count(pixels.begin(), pixels.end(), 0)),
+                          static_cast<long>(std::count(pixels.begin(), pixels.end(), 255)));
+            expected += line;
+        }
+        EXPECT_EQ(run.out, expected) << options.size();
+    }
+    EXPECT_EQ(Export({"--stats", inputs[0], "-o", Path("x.bmp")}).status, 2);
 }
 
 // ---------------------------------------------------------------- batches

@@ -19,6 +19,7 @@ int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::
         case ParseOutcome::Run:
             break;
     }
+    if (parsed.settings.stats) return RunStats(parsed.settings, out, err);
     return RunExport(parsed.settings, err, progress);
 }
 

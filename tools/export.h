@@ -12,6 +12,7 @@
 #include "tools/export_batch.h"
 #include "tools/export_options.h"
 #include "tools/export_render.h"
+#include "tools/export_stats.h"
 
 namespace dusk {
 

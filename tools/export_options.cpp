@@ -62,6 +62,7 @@ ParsedCommandLine UsageError(std::string message) {
 
 std::string ExportUsage() {
     return "usage: duskmapper-export [OPTIONS] IMAGE... -o OUTPUT\n"
+           "       duskmapper-export --stats [OPTIONS] IMAGE...\n"
            "\n"
            "Renders Venera 15 and 16 radar images to 24-bit bitmap files with the\n"
            "corrections of the desktop program. With one IMAGE, OUTPUT is the bitmap file\n"
@@ -69,7 +70,7 @@ std::string ExportUsage() {
            "one NAME.bmp per IMAGE.\n"
            "\n"
            "Corrections (all off unless given):\n"
-           "  --stretch            the Stretch switch (leaves the grey levels as they are)\n"
+           "  --stretch            spread the middle 98 % of the data over the grey range\n"
            "  --despeckle          remove isolated bright and dark impulses\n"
            "  --flip-vertically    show the image upside down\n"
            "  --rotate             turn the image by 180 degrees\n"
@@ -85,6 +86,9 @@ std::string ExportUsage() {
            "\n"
            "Other options:\n"
            "  -o OUTPUT            the bitmap file, or the folder for several images\n"
+           "  --stats              write no picture; print CSV lines of each rendered\n"
+           "                       picture's file,width,height,min,max,mean,median,\n"
+           "                       stddev,black,white (samples at 0 and at 255)\n"
            "  -j, --jobs N         convert N images at a time (default: one per core);\n"
            "                       messages and outputs are the same for any N\n"
            "  --quiet              no progress display\n"
@@ -125,6 +129,10 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
         }
         if (arg == "--original") {
             settings.original = true;
+            continue;
+        }
+        if (arg == "--stats") {
+            settings.stats = true;
             continue;
         }
         if (arg.rfind("-o", 0) == 0) {
@@ -198,7 +206,8 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
     }
 
     if (settings.inputs.empty()) return UsageError("no input image given");
-    if (!outputGiven) return UsageError("no output given (-o OUTPUT)");
+    if (settings.stats && outputGiven) return UsageError("--stats writes no picture: -o is not used");
+    if (!settings.stats && !outputGiven) return UsageError("no output given (-o OUTPUT)");
     if (settings.original && correctionGiven) {
         return UsageError("--original cannot be combined with corrections or levels");
     }

@@ -20,6 +20,8 @@ struct ExportSettings {
     std::int32_t shading = 0;
     bool original = false;  // no correction at all, as "Original Image"
     bool quiet = false;
+    // Print the statistics of each rendered picture instead of writing it.
+    bool stats = false;
     // Images of a batch converted at a time, each on a thread of its own;
     // 0 means one per core.
     std::int32_t jobs = 0;
