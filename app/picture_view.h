@@ -16,6 +16,8 @@ namespace dusk::app {
 // device pixel is the area average of the samples it covers. The control is
 // as large as the scaled picture, in logical pixels.
 class TPictureView : public QWidget {
+    Q_OBJECT
+
 public:
     explicit TPictureView(QWidget* parent = nullptr);
 
