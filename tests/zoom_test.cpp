@@ -46,6 +46,7 @@ private slots:
     void readoutAtZoom();
     void ctrlWheelKeepsTheSampleUnderThePointer_data();
     void ctrlWheelKeepsTheSampleUnderThePointer();
+    void dragPans();
 
 private:
     void OpenSamples() {
@@ -259,6 +260,25 @@ void ZoomTest::ctrlWheelKeepsTheSampleUnderThePointer() {
     QCOMPARE(Zoom(), percent);
     PointAt(at);
     QCOMPARE(NamedSample(), before);
+}
+
+// The picture follows the pointer, under a closed hand while the button is down.
+void ZoomTest::dragPans() {
+    OpenSamples();
+    Trigger("ZoomIn1", 2);
+    QScrollBar* across = Scroll()->horizontalScrollBar();
+    QScrollBar* down = Scroll()->verticalScrollBar();
+    across->setValue(across->maximum() / 2);
+    down->setValue(down->maximum() / 2);
+    const QPoint scrolled(across->value(), down->value());
+    const QPoint start = View()->mapFrom(Scroll()->viewport(), Scroll()->viewport()->rect().center());
+    QCOMPARE(View()->cursor().shape(), Qt::OpenHandCursor);
+    QTest::mousePress(View(), Qt::LeftButton, Qt::NoModifier, start);
+    QCOMPARE(View()->cursor().shape(), Qt::ClosedHandCursor);
+    QTest::mouseMove(View(), start - QPoint(40, 25));
+    QTest::mouseRelease(View(), Qt::LeftButton, Qt::NoModifier, start);  // the same point of the picture again
+    QCOMPARE(QPoint(across->value(), down->value()), scrolled + QPoint(40, 25));
+    QCOMPARE(View()->cursor().shape(), Qt::OpenHandCursor);
 }
 
 QTEST_MAIN(ZoomTest)
