@@ -38,6 +38,12 @@ public:
 
     // View, Scan-pause and About menus, and the Info box.
     virtual void ToggleToolbar() = 0;
+    // The zoom of the image window: the next step up or down, one pixel per
+    // sample, and Fit to Window on or off.
+    virtual void ZoomIn() = 0;
+    virtual void ZoomOut() = 0;
+    virtual void ActualSize() = 0;
+    virtual void FitToWindow() = 0;
     virtual void SetScanPause(int milliseconds) = 0;
     virtual void About() = 0;
     virtual void ImageInfo() = 0;

@@ -54,7 +54,7 @@ enum class Cmd : std::uint8_t {
     MinimizeQuarterItem, ContrastDownItem, ContrastUpItem, BrightnessDownItem, BrightnessUpItem, ShadingDownItem,
     ShadingUpItem, OriginalImageItem,
     // View, Scan-pause and About menus.
-    ToggleToolbarItem, ScanPause2Item, ScanPause3Item, ScanPause4Item, ScanPause5Item, AboutItem,
+    ToggleToolbarItem, ZoomInItem, ZoomOutItem, ActualSizeItem, FitToWindowItem, ScanPause2Item, ScanPause3Item, ScanPause4Item, ScanPause5Item, AboutItem,
     // Tool-bar row 1.
     OpenButton, SaveAsButton, PrintButton, ScanBackwardButton, PreviousButton, ScanStopButton, NextButton,
     ScanForwardButton, OriginalImageButton, FlipVerticallyButton, RotateButton, DespeckleButton, StretchButton,
@@ -89,7 +89,11 @@ enum class Press : std::uint8_t {
     DefaultOption,  // shows DefaultOptions[value]
     ActiveOption,   // shows ActiveOptions[value]
     Scan,           // pressed while the scan runs in its direction; released when the image window closes
+    Fit,            // checked while the image window fits its picture; released when it closes
 };
+
+// The pressed states the closing of the image window releases.
+constexpr bool ReleasedOnClose(Press press) { return press == Press::Scan || press == Press::Fit; }
 
 struct CommandRow {
     Kind kind;

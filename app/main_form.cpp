@@ -85,6 +85,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     infoBox_ = new TInfoBox(this);
     CreateOutputDialogs();
     SetUpPointerAndDrops();
+    SetUpZoomField();
 }
 
 TMainForm::~TMainForm() = default;
@@ -168,6 +169,7 @@ void TMainForm::OpenImage(const QByteArray& path) {
     clientArea_->addSubWindow(child);
     connect(child, &TChild::Closing, this, [this] { RunHandler([this] { ChildFormClose(); }); });
     ConnectReadout(child);
+    ConnectZoom(child);
     currentChild_ = child;
     child->show();
     PresentBitmap(buffers);
@@ -268,10 +270,11 @@ void TMainForm::ChildFormClose() {
     }
     timer1_->Stop();
     for (const CommandRow& command : CommandTable()) {
-        if (command.press == Press::Scan) ActionOf(command.id)->setChecked(false);
+        if (ReleasedOnClose(command.press)) ActionOf(command.id)->setChecked(false);
     }
     counter_->setText(QStringLiteral("0/0"));
     currentChild_ = nullptr;
+    ShowZoom();  // with no image: an empty zoom field
     readProblem_.clear();
     statusBar()->clearMessage();
 }

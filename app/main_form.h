@@ -88,6 +88,10 @@ public:
     void ShadingUp() override;
     void OriginalImage() override;
     void ToggleToolbar() override;
+    void ZoomIn() override;
+    void ZoomOut() override;
+    void ActualSize() override;
+    void FitToWindow() override;
     void SetScanPause(int milliseconds) override;
     void About() override;
     void ImageInfo() override;
@@ -141,6 +145,10 @@ private:
     void ConnectReadout(TChild* child);
     void ShowReadout(QPoint pixel);
     void ClearReadout();
+    // The zoom field ZoomField and the Fit to Window check (main_form_zoom.cpp).
+    void SetUpZoomField();
+    void ConnectZoom(TChild* child);
+    void ShowZoom();
     // A hint in the status bar for a few seconds; the load problems come back after it.
     void ShowHint(const QString& text);
     // Accepts a drop (or its entering) of an image file while Open is
@@ -161,6 +169,7 @@ private:
     ImageChooser chooser_;
     QString readProblem_;
     QLabel* readout_ = nullptr;  // PixelReadout, at the right of the status bar
+    QLabel* zoomField_ = nullptr;  // ZoomField, right of the readout
     bool showingError_ = false;  // a failure box is open
     std::shared_ptr<OutputDialogs> output_;
 };

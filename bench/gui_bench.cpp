@@ -1,6 +1,8 @@
-// The time from a Next command to the new picture being in the image window:
-// read, render, decode, present and paint, on Qt's offscreen platform, over a
-// collection of 1052 x 660 images. Previous walks back when the end is reached.
+// The desktop program's own steps on Qt's offscreen platform (one 1920 x 1080
+// screen unless QT_QPA_PLATFORM says otherwise), each through to the painted
+// window: Next (read, render, decode, present and paint) over a collection,
+// at one pixel per sample and at Fit to Window; a zoom step; and the repaint
+// after a pan. Previous walks back when the end is reached.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,67 +12,155 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <benchmark/benchmark.h>
 
+#include "app/child.h"
 #include "app/main_form.h"
 #include "core/image_state.h"
 
 namespace {
 
 constexpr int kImages = 20;
-constexpr int kLength = 1052 * 660;
 
-std::filesystem::path MakeCollection() {
+struct Geometry {
+    int width;
+    int height;
+};
+constexpr Geometry kWide{1052, 660};    // 694,320 bytes
+constexpr Geometry kTall{1036, 1120};  // 1,160,320 bytes
+
+std::filesystem::path MakeCollection(Geometry geometry) {
     const auto folder = std::filesystem::temp_directory_path() / "dusk-gui-bench";
+    std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     std::mt19937 random(7);
-    std::string bytes(kLength, '\0');
+    const int length = geometry.width * geometry.height;
+    std::string bytes(static_cast<std::size_t>(length), '\0');
     for (int i = 0; i < kImages; ++i) {
         for (char& b : bytes) b = static_cast<char>(60 + random() % 120);
         char name[32];
         std::snprintf(name, sizeof name, "V05%02d.img", i + 1);
-        std::ofstream(folder / name, std::ios::binary).write(bytes.data(), kLength);
+        std::ofstream(folder / name, std::ios::binary).write(bytes.data(), length);
     }
     return folder;
 }
 
-void BM_NextStep(benchmark::State& bench, bool despeckle) {
-    const auto folder = MakeCollection();
-    dusk::ResetState();
-    dusk::State().DefaultOptions[dusk::OptDespeckle] = despeckle ? 1 : 0;
+// The main window, maximised, with the first image of a fresh collection
+// open, despeckled or not, in an image window of its opening size or
+// maximised (the most room to paint).
+struct Session {
+    Session(Geometry geometry, bool despeckle, bool maximised) : folder(MakeCollection(geometry)) {
+        dusk::ResetState();
+        dusk::State().DefaultOptions[dusk::OptDespeckle] = despeckle ? 1 : 0;
+        form.showMaximized();
+        form.OpenFromCommandLine(QByteArray::fromStdString((folder / "V0501.img").string()));
+        if (maximised) form.CurrentChild()->showMaximized();
+        QApplication::processEvents();
+    }
+    ~Session() { std::filesystem::remove_all(folder); }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    std::filesystem::path folder;
     dusk::app::TMainForm form;
-    form.showMaximized();
-    form.OpenFromCommandLine(QByteArray::fromStdString((folder / "V0501.img").string()));
-    QApplication::processEvents();
+};
+
+void BM_NextStep(benchmark::State& bench, Geometry geometry, bool despeckle, bool fitted) {
+    Session session(geometry, despeckle, fitted);
+    if (fitted) session.form.FitToWindow();
     bool forward = true;
     for (auto _ : bench) {
         const auto& s = dusk::State();
         if (forward && s.FilePosition == s.FileCount) forward = false;
         if (!forward && s.FilePosition == 1) forward = true;
         if (forward) {
-            form.Next();
+            session.form.Next();
         } else {
-            form.Previous();
+            session.form.Previous();
         }
         QApplication::processEvents();  // the window paints the new picture
     }
-    std::filesystem::remove_all(folder);
+}
+
+// Every step in turn, up to 16 and down to 1/8 and up again.
+void BM_ZoomStep(benchmark::State& bench) {
+    Session session(kTall, false, true);
+    dusk::app::TChild* child = session.form.CurrentChild();
+    bool in = true;
+    for (auto _ : bench) {
+        if (in && child->Scale() >= 16) in = false;
+        if (!in && child->Scale() <= 1.0 / 8) in = true;
+        if (in) {
+            session.form.ZoomIn();
+        } else {
+            session.form.ZoomOut();
+        }
+        QApplication::processEvents();
+    }
+}
+
+// Between 1 and 2/3 and back: the whole picture averaged down at every other step.
+void BM_ZoomStepShrink(benchmark::State& bench) {
+    Session session(kTall, false, true);
+    dusk::app::TChild* child = session.form.CurrentChild();
+    for (auto _ : bench) {
+        if (child->Scale() < 1) {
+            session.form.ActualSize();
+        } else {
+            session.form.ZoomOut();
+        }
+        QApplication::processEvents();
+    }
+}
+
+// Panning by 37 logical pixels each way and back, at the zoom `steps` steps
+// above 1.
+void BM_PanRepaint(benchmark::State& bench, int steps) {
+    Session session(kTall, false, true);
+    for (int i = 0; i < steps; ++i) session.form.ZoomIn();
+    auto* scroll = session.form.CurrentChild()->findChild<QScrollArea*>("ImageScroll");
+    QScrollBar* across = scroll->horizontalScrollBar();
+    QScrollBar* down = scroll->verticalScrollBar();
+    across->setValue(across->maximum() / 2);
+    down->setValue(down->maximum() / 2);
+    QApplication::processEvents();
+    int direction = 1;
+    for (auto _ : bench) {
+        across->setValue(across->value() + 37 * direction);
+        down->setValue(down->value() + 37 * direction);
+        direction = -direction;
+        QApplication::processEvents();  // the window paints what came into view
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::filesystem::path screens;
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        screens = std::filesystem::temp_directory_path() / "dusk-gui-bench-screens.json";
+        std::ofstream(screens) << R"({"screens":[{"name":"bench","width":1920,"height":1080,"logicalDpi":96}]})";
+        ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.string()).c_str(), 1);
+    }
     QApplication app(argc, argv);
-    benchmark::RegisterBenchmark("GuiNextStep/1052x660", BM_NextStep, false)
-        ->Unit(benchmark::kMillisecond)
-        ->MinTime(2.0);
-    benchmark::RegisterBenchmark("GuiNextStep/1052x660/despeckle", BM_NextStep, true)
-        ->Unit(benchmark::kMillisecond)
-        ->MinTime(2.0);
+    const auto fast = [](benchmark::internal::Benchmark* b) {
+        b->Unit(benchmark::kMillisecond)->MinTime(1.0)->Repetitions(5)->ReportAggregatesOnly(true);
+    };
+    fast(benchmark::RegisterBenchmark("GuiNextStep/1052x660", BM_NextStep, kWide, false, false));
+    fast(benchmark::RegisterBenchmark("GuiNextStep/1052x660/despeckle", BM_NextStep, kWide, true, false));
+    fast(benchmark::RegisterBenchmark("GuiNextStep/1036x1120", BM_NextStep, kTall, false, false));
+    fast(benchmark::RegisterBenchmark("GuiNextStep/1036x1120/fit", BM_NextStep, kTall, false, true));
+    fast(benchmark::RegisterBenchmark("GuiZoomStep/1036x1120", BM_ZoomStep));
+    fast(benchmark::RegisterBenchmark("GuiZoomStep/1036x1120/1-2_3", BM_ZoomStepShrink));
+    fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/16x", BM_PanRepaint, 8));
+    fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/2x", BM_PanRepaint, 2));
+    fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/1x", BM_PanRepaint, 0));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (!screens.empty()) std::filesystem::remove(screens);
     return 0;
 }

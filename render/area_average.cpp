@@ -43,12 +43,16 @@ void AreaAverage(const std::uint8_t* source, int w, int h, std::uint8_t* target,
     std::vector<std::int64_t> sums(static_cast<std::size_t>(tw));
     const std::int64_t total = static_cast<std::int64_t>(w) * h;
     std::size_t piece = 0;
+    int summed = -1;  // the source row rowSums holds; a row shared by two target rows is summed once
     for (int y = 0; y < th; ++y) {
         std::fill(sums.begin(), sums.end(), 0);
         for (; piece < down.size() && down[piece].target == y; ++piece) {
-            const std::uint8_t* row = source + static_cast<std::size_t>(down[piece].source) * static_cast<std::size_t>(w);
-            std::fill(rowSums.begin(), rowSums.end(), 0);
-            for (const Piece& p : across) rowSums[static_cast<std::size_t>(p.target)] += p.weight * row[p.source];
+            if (down[piece].source != summed) {
+                summed = down[piece].source;
+                const std::uint8_t* row = source + static_cast<std::size_t>(summed) * static_cast<std::size_t>(w);
+                std::fill(rowSums.begin(), rowSums.end(), 0);
+                for (const Piece& p : across) rowSums[static_cast<std::size_t>(p.target)] += p.weight * row[p.source];
+            }
             for (int x = 0; x < tw; ++x) sums[static_cast<std::size_t>(x)] += down[piece].weight * rowSums[static_cast<std::size_t>(x)];
         }
         std::uint8_t* out = target + static_cast<std::size_t>(y) * static_cast<std::size_t>(tw);

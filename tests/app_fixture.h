@@ -25,6 +25,7 @@
 
 #include "app/child.h"
 #include "app/main_form.h"
+#include "app/picture_view.h"
 #include "core/image_state.h"
 #include "driven_timer.h"
 #include "temp_dir.h"
@@ -85,10 +86,16 @@ protected:
     QString Caption() const {
         return form_->CurrentChild() != nullptr ? form_->CurrentChild()->windowTitle() : QString();
     }
-    // The picture on display, as the image window holds it.
+    // The picture control of the image window, or null.
+    app::TPictureView* View() const {
+        return form_->CurrentChild() != nullptr ? form_->CurrentChild()->findChild<app::TPictureView*>("Image")
+                                                : nullptr;
+    }
+    // The picture as the image window paints it, one pixel per device pixel.
     QImage Picture() const {
-        if (form_->CurrentChild() == nullptr) return {};
-        return form_->CurrentChild()->findChild<QLabel*>("Image")->pixmap().toImage();
+        app::TPictureView* view = View();
+        if (view == nullptr) return {};
+        return view->grab().toImage().copy(QRect(QPoint(0, 0), view->ShownSize())).convertToFormat(QImage::Format_RGB32);
     }
     // The grey level at the top left of the picture on display, or -1.
     int Shown() const {

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QPointF>
+#include <QSize>
+#include <QWidget>
+
+class QPaintEvent;
+
+namespace dusk::app {
+
+// The picture control of the image window: shows a grey picture at a scale,
+// painting only the part that is exposed. At 1 each sample is one device
+// pixel; above 1 each sample is a crisp block of device pixels; below 1 each
+// device pixel is the area average of the samples it covers. The control is
+// as large as the scaled picture, in logical pixels.
+class TPictureView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TPictureView(QWidget* parent = nullptr);
+
+    // Shows `picture` at `scale` and sizes the control to it.
+    void Show(const QImage& picture, double scale);
+    double Scale() const { return scale_; }
+    // The scaled picture's size in device pixels.
+    QSize ShownSize() const { return shown_; }
+
+    // The picture pixel under `position` (logical pixels of the control), or
+    // (-1, -1) off the picture.
+    QPoint PixelAt(QPointF position) const;
+    // The place under `position` in the picture's own pixels, with their
+    // fractions, and back.
+    QPointF PicturePointAt(QPointF position) const;
+    QPointF PositionOf(QPointF picturePoint) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage picture_;  // RGB32, grey
+    QImage shrunk_;   // below 1: the picture averaged down to shown_
+    double scale_ = 1.0;
+    QSize shown_;
+    qreal ratio_ = 1.0;  // device pixels per logical pixel
+};
+
+}  // namespace dusk::app
