@@ -38,6 +38,8 @@ public:
 
     // View, Scan-pause and About menus, and the Info box.
     virtual void ToggleToolbar() = 0;
+    // Opens the Histogram window, or closes it while it is open.
+    virtual void ToggleHistogram() = 0;
     virtual void SetScanPause(int milliseconds) = 0;
     virtual void About() = 0;
     virtual void ImageInfo() = 0;

@@ -293,8 +293,8 @@ void AppTest::menuItems_data() {
                                           "Co&ntrast Up", "&Brightness Down", "Bri&ghtness Up", "S&hading Down",
                                           "Sh&ading Up", "", "&Original Image"}
                            << kOptionItems;
-    QTest::newRow("View") << "View1" << "&View" << QStringList{"Toolbar1"} << QStringList{"Toolbar"}
-                          << QStringList{"Toolbar1"};
+    QTest::newRow("View") << "View1" << "&View" << QStringList{"Toolbar1", "Histogram1"}
+                          << QStringList{"Toolbar", "&Histogram"} << QStringList{"Toolbar1", "Histogram1"};
     const QStringList pauses{"N2seconds1", "N3seconds1", "N4seconds1", "N5seconds1"};
     QTest::newRow("Scan-pause") << "Scan1" << "&Scan-pause" << pauses
                                 << QStringList{"2 seconds", "3 seconds", "4 seconds", "5 seconds"} << pauses;
