@@ -4,10 +4,14 @@
 #include <cmath>
 #include <vector>
 
+#include <QLineF>
+#include <QList>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QPolygon>
+#include <QStaticText>
 
 #include "core/fixed_frame.h"
 
@@ -23,6 +27,7 @@ constexpr int kBottomMargin = 34;  // level ticks and the x axis title
 constexpr int kPanelGap = 8;
 constexpr int kTickLength = 4;
 constexpr int kLevelTicks[] = {0, 32, 64, 96, 128, 160, 192, 224, 255};
+constexpr qsizetype kMostLabels = 400;  // laid-out labels kept
 
 const QColor kEnteringBars(70, 110, 165);
 const QColor kShownBars(85, 85, 85);
@@ -87,16 +92,43 @@ int HeightOf(const QRect& plot, double fraction) {
     return plot.bottom() + 1 - static_cast<int>(std::lround(fraction * plot.height()));
 }
 
-void DrawRotated(QPainter& painter, QPoint centre, const QString& text) {
+}  // namespace
+
+void THistogramChart::DrawLabel(QPainter& painter, const QRect& box, Qt::Alignment align, const QString& text) const {
+    // Laid out once: a label drawn from its layout costs a fraction of a plain drawText.
+    auto label = labels_.constFind(text);
+    if (label == labels_.cend()) {
+        if (labels_.size() > kMostLabels) labels_.clear();
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.prepare(QTransform(), font());
+        label = labels_.insert(text, laidOut);
+    }
+    const QSizeF size = label->size();
+    double x = box.left();
+    if (align & Qt::AlignRight) x = box.right() + 1 - size.width();
+    if (align & Qt::AlignHCenter) x = box.left() + (box.width() - size.width()) / 2;
+    double y = box.top();
+    if (align & Qt::AlignBottom) y = box.bottom() + 1 - size.height();
+    if (align & Qt::AlignVCenter) y = box.top() + (box.height() - size.height()) / 2;
+    painter.drawStaticText(QPointF(x, y), *label);
+}
+
+void THistogramChart::DrawRotated(QPainter& painter, QPoint centre, const QString& text) const {
     painter.save();
     painter.translate(centre);
     painter.rotate(-90);
-    const QRect box(-150, -10, 300, 20);
-    painter.drawText(box, Qt::AlignCenter, text);
+    DrawLabel(painter, QRect(-150, -10, 300, 20), Qt::AlignCenter, text);
     painter.restore();
 }
 
-}  // namespace
+void THistogramChart::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) {
+        labels_.clear();
+        backdrop_ = QPixmap();
+    }
+    QWidget::changeEvent(event);
+}
 
 THistogramChart::THistogramChart(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("HistogramChart"));
@@ -112,7 +144,7 @@ QSize THistogramChart::minimumSizeHint() const { return {kLeftMargin + kLevels +
 void THistogramChart::SetData(const HistogramPlotData& data) {
     data_ = data;
     update();
-    if (hovered_ >= 0) emit LevelHovered(hovered_);  // the counts under the resting pointer are new
+    emit LevelHovered(hovered_);  // the counts under a resting pointer are new
 }
 
 void THistogramChart::SetLogarithmic(bool logarithmic) {
@@ -157,10 +189,11 @@ void THistogramChart::leaveEvent(QEvent*) { HoverLevel(-1); }
 
 void THistogramChart::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
-    DrawPanel(painter, 0, data_.entering, data_.hasPicture && data_.toneMapped);
-    DrawPanel(painter, 1, data_.shown, data_.hasPicture);
-    if (data_.hasPicture && data_.toneMapped) DrawToneCurve(painter, PlotRect(0));
+    const bool curve = data_.hasPicture && data_.toneMapped;
+    painter.drawPixmap(0, 0, Backdrop(curve));
+    DrawCounts(painter, 0, data_.entering, curve);
+    DrawCounts(painter, 1, data_.shown, data_.hasPicture);
+    if (curve) DrawToneCurve(painter, PlotRect(0));
     if (hovered_ >= 0 && data_.hasPicture) {
         painter.setPen(QPen(QColor(0, 0, 0, 140), 1, Qt::DashLine));
         for (int panel = 0; panel < 2; ++panel) {
@@ -171,17 +204,71 @@ void THistogramChart::paintEvent(QPaintEvent*) {
     }
 }
 
-void THistogramChart::DrawPanel(QPainter& painter, int panel, const std::array<std::int64_t, 256>& counts,
-                                bool hasCounts) const {
+const QPixmap& THistogramChart::Backdrop(bool curveAxis) const {
+    const qreal ratio = devicePixelRatioF();
+    const BackdropKey key{size(), ratio, logarithmic_, curveAxis};
+    if (!backdrop_.isNull() && key == backdropKey_) return backdrop_;
+    backdrop_ = QPixmap(size() * ratio);
+    backdrop_.setDevicePixelRatio(ratio);
+    backdrop_.fill(palette().window().color());
+    backdropKey_ = key;
+    QPainter painter(&backdrop_);
+    painter.setFont(font());
+    for (int panel = 0; panel < 2; ++panel) DrawAxes(painter, panel);
+    if (curveAxis) DrawCurveAxis(painter, PlotRect(0));
+    return backdrop_;
+}
+
+// What stays from render to render: the titles, the white plot, the level
+// axis and the titles of the count axes.
+void THistogramChart::DrawAxes(QPainter& painter, int panel) const {
     const QRect plot = PlotRect(panel);
-    const QFontMetrics metrics = painter.fontMetrics();
-    const int textHeight = metrics.height();
+    const int textHeight = painter.fontMetrics().height();
     painter.setPen(kAxis);
     const QString title = panel == 0 ? tr("Entering the tone mapping") : tr("Picture as shown");
-    painter.drawText(QRect(plot.left(), plot.top() - kTitleHeight, plot.width(), kTitleHeight),
-                     Qt::AlignLeft | Qt::AlignVCenter, title);
+    DrawLabel(painter, QRect(plot.left(), plot.top() - kTitleHeight, plot.width(), kTitleHeight),
+              Qt::AlignLeft | Qt::AlignVCenter, title);
     painter.fillRect(plot, Qt::white);
+    DrawRotated(painter, QPoint(10, plot.center().y()), logarithmic_ ? tr("count (log)") : tr("count"));
+    for (const int level : kLevelTicks) {
+        const int x = ColumnMiddle(plot, level);
+        painter.drawLine(x, plot.bottom() + 1, x, plot.bottom() + kTickLength);
+        DrawLabel(painter, QRect(x - 20, plot.bottom() + kTickLength + 1, 40, textHeight),
+                  Qt::AlignHCenter | Qt::AlignTop, QString::number(level));
+    }
+    const QString levelTitle = panel == 0 ? tr("level entering (0\u2013255), samples %1\u2013%2 of the raster")
+                                                .arg(kHistogramFirst)
+                                                .arg(Grouped(kHistogramLast))
+                                          : tr("level shown (0\u2013255)");
+    DrawLabel(painter, QRect(plot.left(), plot.bottom() + kTickLength + textHeight, plot.width(), textHeight),
+              Qt::AlignHCenter | Qt::AlignTop, levelTitle);
+}
 
+// The tone curve's right axis (levels out, 0..255) and its key, right-aligned
+// in the title row.
+void THistogramChart::DrawCurveAxis(QPainter& painter, const QRect& plot) const {
+    painter.setPen(kCurve);
+    for (const int level : {0, 64, 128, 192, 255}) {
+        const int y = HeightOf(plot, level / 255.0);
+        painter.drawLine(plot.right() + 1, y, plot.right() + kTickLength, y);
+        DrawLabel(painter, QRect(plot.right() + kTickLength + 3, y - 8, kRightMargin, 16),
+                  Qt::AlignLeft | Qt::AlignVCenter, QString::number(level));
+    }
+    DrawRotated(painter, QPoint(width() - 9, plot.center().y()), tr("level out"));
+    const QString key = tr("tone curve (right axis)");
+    const int keyLeft = plot.right() + 1 - painter.fontMetrics().horizontalAdvance(key);
+    const int keyMiddle = plot.top() - kTitleHeight / 2;
+    DrawLabel(painter, QRect(keyLeft, plot.top() - kTitleHeight, plot.right() + 1 - keyLeft, kTitleHeight),
+              Qt::AlignLeft | Qt::AlignVCenter, key);
+    painter.setPen(QPen(kCurve, 2));
+    painter.drawLine(keyLeft - 24, keyMiddle, keyLeft - 6, keyMiddle);
+}
+
+// What each render changes: the count axis, the bars and the plot's frame.
+void THistogramChart::DrawCounts(QPainter& painter, int panel, const std::array<std::int64_t, 256>& counts,
+                                 bool hasCounts) const {
+    const QRect plot = PlotRect(panel);
+    const int textHeight = painter.fontMetrics().height();
     const std::int64_t largest = hasCounts ? *std::max_element(counts.begin(), counts.end()) : 0;
     const CountAxis axis = MakeCountAxis(largest, logarithmic_);
     for (const std::int64_t tick : axis.ticks) {
@@ -190,11 +277,9 @@ void THistogramChart::DrawPanel(QPainter& painter, int panel, const std::array<s
         if (tick > 0) painter.drawLine(plot.left() + 1, y, plot.right(), y);
         painter.setPen(kAxis);
         painter.drawLine(plot.left() - kTickLength, y, plot.left() - 1, y);
-        painter.drawText(QRect(0, y - textHeight / 2, plot.left() - kTickLength - 3, textHeight),
-                         Qt::AlignRight | Qt::AlignVCenter, Grouped(tick));
+        DrawLabel(painter, QRect(0, y - textHeight / 2, plot.left() - kTickLength - 3, textHeight),
+                  Qt::AlignRight | Qt::AlignVCenter, Grouped(tick));
     }
-    DrawRotated(painter, QPoint(10, plot.center().y()), logarithmic_ ? tr("count (log)") : tr("count"));
-
     if (largest > 0) {
         QPolygon outline;
         outline.reserve(2 * kLevels + 2);
@@ -213,55 +298,37 @@ void THistogramChart::DrawPanel(QPainter& painter, int panel, const std::array<s
         painter.drawText(plot, Qt::AlignCenter | Qt::TextWordWrap,
                          tr("Not in use: Original Image runs no tone mapping."));
     }
-
     painter.setPen(kAxis);
     painter.drawRect(plot.adjusted(0, 0, -1, -1));
-    for (const int level : kLevelTicks) {
-        const int x = ColumnMiddle(plot, level);
-        painter.drawLine(x, plot.bottom() + 1, x, plot.bottom() + kTickLength);
-        painter.drawText(QRect(x - 20, plot.bottom() + kTickLength + 1, 40, textHeight), Qt::AlignHCenter | Qt::AlignTop,
-                         QString::number(level));
-    }
-    const QString levelTitle =
-        panel == 0 ? tr("level entering (0\u2013255), samples %1\u2013%2 of the raster")
-                                         .arg(kHistogramFirst)
-                                         .arg(Grouped(kHistogramLast)) : tr("level shown (0\u2013255)");
-    painter.drawText(QRect(plot.left(), plot.bottom() + kTickLength + textHeight, plot.width(), textHeight),
-                     Qt::AlignHCenter | Qt::AlignTop, levelTitle);
 }
 
-// The level after the tone mapping for each level entering, against the
-// right axis (0..255), with a small key in the plot's upper left corner.
+// The level after the tone mapping for each level entering, against the right axis.
 void THistogramChart::DrawToneCurve(QPainter& painter, const QRect& plot) const {
-    painter.setPen(kCurve);
-    for (const int level : {0, 64, 128, 192, 255}) {
-        const int y = HeightOf(plot, level / 255.0);
-        painter.drawLine(plot.right() + 1, y, plot.right() + kTickLength, y);
-        painter.drawText(QRect(plot.right() + kTickLength + 3, y - 8, kRightMargin, 16),
-                         Qt::AlignLeft | Qt::AlignVCenter, QString::number(level));
-    }
-    DrawRotated(painter, QPoint(width() - 9, plot.center().y()), tr("level out"));
-
-    QPolygon line;
-    line.reserve(kLevels);
-    for (int level = 0; level < kLevels; ++level) {
-        line << QPoint(ColumnMiddle(plot, level), HeightOf(plot, data_.curve[static_cast<std::size_t>(level)] / 255.0));
+    // The curve runs straight between the levels where its step changes:
+    // only those are drawn, which keeps the smooth line cheap.
+    const auto& curve = data_.curve;
+    const auto pointOf = [&plot, &curve](int level) {
+        const double x = plot.left() + (level + 0.5) * plot.width() / kLevels;
+        const double y = plot.bottom() + 1 - curve[static_cast<std::size_t>(level)] * plot.height() / 255.0;
+        return QPointF(x, y);
+    };
+    // Separate segments: a smooth wide polyline costs ten times as much.
+    QList<QLineF> segments;
+    QPointF from = pointOf(0);
+    for (int level = 1; level < kLevels; ++level) {
+        const std::size_t at = static_cast<std::size_t>(level);
+        if (level + 1 < kLevels && curve[at] - curve[at - 1] == curve[at + 1] - curve[at]) continue;
+        const QPointF to = pointOf(level);
+        segments << QLineF(from, to);
+        from = to;
     }
     painter.save();
     painter.setClipRect(plot.adjusted(0, -1, 0, 1));
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(kCurve, 2));
-    painter.drawPolyline(line);
+    painter.drawLines(segments);
     painter.restore();
 
-    // The key, right-aligned in the title row.
-    const QString key = tr("tone curve (right axis)");
-    const int keyLeft = plot.right() + 1 - painter.fontMetrics().horizontalAdvance(key);
-    const int keyMiddle = plot.top() - kTitleHeight / 2;
-    painter.setPen(QPen(kCurve, 2));
-    painter.drawLine(keyLeft - 24, keyMiddle, keyLeft - 6, keyMiddle);
-    painter.drawText(QRect(keyLeft, plot.top() - kTitleHeight, plot.right() + 1 - keyLeft, kTitleHeight),
-                     Qt::AlignLeft | Qt::AlignVCenter, key);
 }
 
 }  // namespace dusk::app

@@ -3,7 +3,12 @@
 #include <array>
 #include <cstdint>
 
+#include <QHash>
+#include <QPixmap>
 #include <QPoint>
+#include <QSize>
+#include <QStaticText>
+#include <QString>
 #include <QWidget>
 
 class QPainter;
@@ -47,6 +52,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -55,12 +61,31 @@ private:
     QRect PlotRect(int panel) const;
     int LevelAt(QPoint position) const;
     void HoverLevel(int level);
-    void DrawPanel(QPainter& painter, int panel, const std::array<std::int64_t, 256>& counts, bool hasCounts) const;
+    // What the last backdrop was drawn for.
+    struct BackdropKey {
+        QSize size;
+        qreal ratio = 0;
+        bool logarithmic = false;
+        bool curveAxis = false;
+        bool operator==(const BackdropKey&) const = default;
+    };
+    // The parts that stay from render to render, drawn again only when the
+    // size, the scale or the presence of the curve changes.
+    const QPixmap& Backdrop(bool curveAxis) const;
+    void DrawAxes(QPainter& painter, int panel) const;
+    void DrawCurveAxis(QPainter& painter, const QRect& plot) const;
+    void DrawCounts(QPainter& painter, int panel, const std::array<std::int64_t, 256>& counts, bool hasCounts) const;
     void DrawToneCurve(QPainter& painter, const QRect& plot) const;
+    // `text` placed in `box` as `align` says (one horizontal and one vertical flag).
+    void DrawLabel(QPainter& painter, const QRect& box, Qt::Alignment align, const QString& text) const;
+    void DrawRotated(QPainter& painter, QPoint centre, const QString& text) const;
 
     HistogramPlotData data_;
     bool logarithmic_ = false;
     int hovered_ = -1;
+    mutable QHash<QString, QStaticText> labels_;  // laid out for the widget's font
+    mutable QPixmap backdrop_;
+    mutable BackdropKey backdropKey_;
 };
 
 }  // namespace dusk::app

@@ -95,8 +95,8 @@ THistogramWindow::THistogramWindow(QWidget* parent) : QWidget(parent, Qt::Tool) 
         auto* value = new QLabel;
         value->setObjectName(QString::fromLatin1(kFigures[i].name));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        value->setFixedWidth(digits);  // new figures do not move the layout
+        // Of a fixed size, so that new figures do not lay the window out again.
+        value->setFixedSize(digits, value->sizeHint().height());
         grid->addWidget(value, row, column + 1);
         figures_[i] = value;
     }
@@ -164,7 +164,11 @@ void THistogramWindow::ShowFigures(const PictureStats* shown) {
 
 void THistogramWindow::ShowHover(int level) {
     const HistogramPlotData& data = chart_->Data();
-    if (level < 0 || !data.hasPicture) {
+    if (!data.hasPicture) {
+        hover_->clear();
+        return;
+    }
+    if (level < 0) {
         hover_->setText(tr("Point at a level to read its counts."));
         return;
     }

@@ -231,6 +231,7 @@ void HistogramTest::emptyAfterTheImageWindowCloses() {
         QVERIFY(!Plot().hasPicture);
         QVERIFY(Plot().shown == Counts{} && Plot().entering == Counts{});
         QCOMPARE(Figures(), blank);
+        QVERIFY(Text("HistogramHover").isEmpty());
         Trigger("Histogram1", 2);  // closed and opened again
     }
 }
