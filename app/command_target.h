@@ -44,6 +44,8 @@ public:
     virtual void ZoomOut() = 0;
     virtual void ActualSize() = 0;
     virtual void FitToWindow() = 0;
+    // Opens the Histogram window, or closes it while it is open.
+    virtual void ToggleHistogram() = 0;
     virtual void SetScanPause(int milliseconds) = 0;
     virtual void About() = 0;
     virtual void ImageInfo() = 0;

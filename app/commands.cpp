@@ -18,8 +18,8 @@ constexpr CommandRow MenuItem(Cmd id, const char* name, const char* caption, Pla
     return {Kind::Command, id, name, caption, nullptr, place, handler, key, keys, needs, Press::None, -1};
 }
 constexpr CommandRow MarkItem(Cmd id, const char* name, const char* caption, Place place, Handler handler,
-                              int value = -1) {
-    return {Kind::Command, id, name, caption, nullptr, place, handler, kNoKey, nullptr, Needs::Nothing, Press::Mark,
+                              int value = -1, const char* keys = nullptr) {
+    return {Kind::Command, id, name, caption, nullptr, place, handler, kNoKey, keys, Needs::Nothing, Press::Mark,
             value};
 }
 constexpr CommandRow DefaultOptionItem(Cmd id, const char* name, const char* caption, int slot) {
@@ -123,6 +123,7 @@ constexpr std::array kCommands{
     ZoomItem(Cmd::ZoomOutItem, "ZoomOut1", "Zoom &Out", "Ctrl+-", &T::ZoomOut),
     ZoomItem(Cmd::ActualSizeItem, "ActualSize1", "&Actual Size", "Ctrl+0", &T::ActualSize),
     ZoomItem(Cmd::FitToWindowItem, "FitToWindow1", "&Fit to Window", "F", &T::FitToWindow, Press::Fit),
+    MarkItem(Cmd::HistogramItem, "Histogram1", "&Histogram", Place::ViewMenu, &T::ToggleHistogram, -1, "Ctrl+H"),
     MarkItem(Cmd::ScanPause2Item, "N2seconds1", "2 seconds", Place::ScanMenu, &T::SetScanPause, 2000),
     MarkItem(Cmd::ScanPause3Item, "N3seconds1", "3 seconds", Place::ScanMenu, &T::SetScanPause, 3000),
     MarkItem(Cmd::ScanPause4Item, "N4seconds1", "4 seconds", Place::ScanMenu, &T::SetScanPause, 4000),

@@ -23,6 +23,7 @@
 #include "app/about_box.h"
 #include "app/child.h"
 #include "app/file_names.h"
+#include "app/histogram_window.h"
 #include "app/info_box.h"
 #include "app/resources.h"
 #include "app/scan_timer.h"
@@ -30,6 +31,7 @@
 #include "core/geometry.h"
 #include "core/image_state.h"
 #include "core/label.h"
+#include "core/picture_stats.h"
 #include "load/load_image.h"
 
 namespace dusk::app {
@@ -83,6 +85,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     aboutBox_ = new TAboutBox(this);
     infoBox_ = new TInfoBox(this);
+    histogram_ = new THistogramWindow(this);
+    // The window's keys work while the Histogram window has the focus, too.
+    histogram_->addActions(actions());
+    connect(histogram_, &THistogramWindow::Closed, this,
+            [this] { ActionOf(Cmd::HistogramItem)->setChecked(false); });
     CreateOutputDialogs();
     SetUpPointerAndDrops();
     SetUpZoomField();
@@ -232,6 +239,8 @@ void TMainForm::PresentBitmap(const WorkingBuffers& buffers) {
                                      .toStdString());
     }
     currentChild_->ShowPicture(picture);
+    // Measured only while someone looks.
+    if (histogram_->isVisible()) histogram_->ShowRender(MeasureRenderedPicture());
 }
 
 void TMainForm::RerenderFromOriginal(const Change& change, RenderMode mode) {
@@ -275,6 +284,7 @@ void TMainForm::ChildFormClose() {
     counter_->setText(QStringLiteral("0/0"));
     currentChild_ = nullptr;
     ShowZoom();  // with no image: an empty zoom field
+    histogram_->Clear();
     readProblem_.clear();
     statusBar()->clearMessage();
 }
@@ -292,6 +302,23 @@ void TMainForm::ToggleToolbar() {
     const bool show = toolBar_->isHidden();
     toolBar_->setVisible(show);
     ActionOf(Cmd::ToggleToolbarItem)->setChecked(show);
+}
+
+void TMainForm::ToggleHistogram() {
+    if (histogram_->isVisible()) {
+        histogram_->close();
+    } else {
+        if (currentChild_ != nullptr) {
+            histogram_->ShowPicture(currentChild_->Picture());
+        } else {
+            histogram_->Clear();
+        }
+        const int clientTop = clientArea_->mapToGlobal(QPoint(0, 0)).y();
+        histogram_->PlaceBeside(*this, clientTop);
+        histogram_->show();
+        histogram_->PlaceBeside(*this, clientTop);  // now with its frame, where that is known
+    }
+    ActionOf(Cmd::HistogramItem)->setChecked(histogram_->isVisible());
 }
 
 void TMainForm::About() { aboutBox_->exec(); }

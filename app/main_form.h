@@ -29,6 +29,7 @@ namespace dusk::app {
 
 class TAboutBox;
 class TChild;
+class THistogramWindow;
 class TInfoBox;
 class ScanTimer;
 
@@ -92,6 +93,7 @@ public:
     void ZoomOut() override;
     void ActualSize() override;
     void FitToWindow() override;
+    void ToggleHistogram() override;
     void SetScanPause(int milliseconds) override;
     void About() override;
     void ImageInfo() override;
@@ -164,6 +166,7 @@ private:
     QFileDialog* openDialog_ = nullptr;  // WyborZbioru
     TAboutBox* aboutBox_ = nullptr;
     TInfoBox* infoBox_ = nullptr;
+    THistogramWindow* histogram_ = nullptr;  // HistogramWindow
     std::unique_ptr<ScanTimer> timer1_;  // Timer1
     QPointer<TChild> currentChild_;
     ImageChooser chooser_;

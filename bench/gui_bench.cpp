@@ -2,7 +2,11 @@
 // screen unless QT_QPA_PLATFORM says otherwise), each through to the painted
 // window: Next (read, render, decode, present and paint) over a collection,
 // at one pixel per sample and at Fit to Window; a zoom step; and the repaint
-// after a pan. Previous walks back when the end is reached.
+// after a pan. Previous walks back when the end is reached. Next and a
+// re-render (Contrast Up and Down in turn) also run with the Histogram window
+// open, which measures and draws every render.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,7 +37,8 @@ constexpr Geometry kWide{1052, 660};    // 694,320 bytes
 constexpr Geometry kTall{1036, 1120};  // 1,160,320 bytes
 
 std::filesystem::path MakeCollection(Geometry geometry) {
-    const auto folder = std::filesystem::temp_directory_path() / "dusk-gui-bench";
+    // A folder of this run's own: two runs at once must not share their images.
+    const auto folder = std::filesystem::temp_directory_path() / ("dusk-gui-bench-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     std::mt19937 random(7);
@@ -68,9 +73,10 @@ struct Session {
     dusk::app::TMainForm form;
 };
 
-void BM_NextStep(benchmark::State& bench, Geometry geometry, bool despeckle, bool fitted) {
+void BM_NextStep(benchmark::State& bench, Geometry geometry, bool despeckle, bool fitted, bool histogram) {
     Session session(geometry, despeckle, fitted);
     if (fitted) session.form.FitToWindow();
+    if (histogram) session.form.ToggleHistogram();
     bool forward = true;
     for (auto _ : bench) {
         const auto& s = dusk::State();
@@ -82,6 +88,21 @@ void BM_NextStep(benchmark::State& bench, Geometry geometry, bool despeckle, boo
             session.form.Previous();
         }
         QApplication::processEvents();  // the window paints the new picture
+    }
+}
+
+void BM_ContrastStep(benchmark::State& bench, bool histogram) {
+    Session session(kWide, false, false);
+    if (histogram) session.form.ToggleHistogram();
+    bool up = true;
+    for (auto _ : bench) {
+        if (up) {
+            session.form.ContrastUp();
+        } else {
+            session.form.ContrastDown();
+        }
+        up = !up;
+        QApplication::processEvents();  // both windows paint
     }
 }
 
@@ -149,10 +170,15 @@ int main(int argc, char** argv) {
     const auto fast = [](benchmark::internal::Benchmark* b) {
         b->Unit(benchmark::kMillisecond)->MinTime(1.0)->Repetitions(5)->ReportAggregatesOnly(true);
     };
-    fast(benchmark::RegisterBenchmark("GuiNextStep/1052x660", BM_NextStep, kWide, false, false));
-    fast(benchmark::RegisterBenchmark("GuiNextStep/1052x660/despeckle", BM_NextStep, kWide, true, false));
-    fast(benchmark::RegisterBenchmark("GuiNextStep/1036x1120", BM_NextStep, kTall, false, false));
-    fast(benchmark::RegisterBenchmark("GuiNextStep/1036x1120/fit", BM_NextStep, kTall, false, true));
+    for (const bool histogram : {false, true}) {
+        const std::string window = histogram ? "/histogram-open" : "";
+        fast(benchmark::RegisterBenchmark(("GuiNextStep/1052x660" + window).c_str(), BM_NextStep, kWide, false, false,
+                                          histogram));
+        fast(benchmark::RegisterBenchmark(("GuiContrastStep/1052x660" + window).c_str(), BM_ContrastStep, histogram));
+    }
+    fast(benchmark::RegisterBenchmark("GuiNextStep/1052x660/despeckle", BM_NextStep, kWide, true, false, false));
+    fast(benchmark::RegisterBenchmark("GuiNextStep/1036x1120", BM_NextStep, kTall, false, false, false));
+    fast(benchmark::RegisterBenchmark("GuiNextStep/1036x1120/fit", BM_NextStep, kTall, false, true, false));
     fast(benchmark::RegisterBenchmark("GuiZoomStep/1036x1120", BM_ZoomStep));
     fast(benchmark::RegisterBenchmark("GuiZoomStep/1036x1120/1-2_3", BM_ZoomStepShrink));
     fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/16x", BM_PanRepaint, 8));

@@ -19,7 +19,7 @@ namespace {
 
 TEST(PictureStatsTest, AgreesWithTheSortedSamples) {
     std::mt19937 random(11);
-    const std::size_t sizes[] = {1, 2, 7, 1000, 1052 * 660};
+    const std::size_t sizes[] = {1, 2, 3, 4, 5, 7, 1000, 1052 * 660};
     for (const std::size_t n : sizes) {
         std::vector<std::uint8_t> samples(n);
         for (auto& v : samples) v = static_cast<std::uint8_t>(random() % 4 == 0 ? (random() & 1) * 255 : random() % 200);
