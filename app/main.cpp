@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // duskmapper [IMAGE]: the desktop browser for Venera 15 and 16 radar images.
 // With an image path it starts showing that image, as if it had been chosen
 // in the Open dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building the main window's menus and tool-bar rows from the command table.
 #include <array>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stepping through the collection (Next, Previous), the timed scan and the
 // scan pause. Every step loads its list entry on the existing image window
 // the way Open loads a file, without a dialog and without touching the list,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display option commands: the Options menu chooses the defaults of the
 // next load; the option and tone buttons change the image on display at once,
 // re-rendering it from the untouched copy of the file's samples.

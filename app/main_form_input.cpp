@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pointer and the drops: the pixel readout at the right of the status bar
 // (where the sample under the pointer sits in the file, its value there and
 // the value shown), and opening an image file dropped on the main window.

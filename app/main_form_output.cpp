@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and printing the picture on display: the whole picture of the image
 // window at its full size, whatever part of it the window shows.
 #include <stdexcept>

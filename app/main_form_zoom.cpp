@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom commands of the View menu, which act on the image window, and the
 // zoom field at the right of the status bar.
 #include <QAction>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Whole-process times of duskmapper-export against the general tools one
 # would otherwise use to turn these images into bitmaps, side by side in one
 # run, with the ratios of the medians.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of each correction stage, of whole renders and of a load, at the
 // geometries the collections hold.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's own steps on Qt's offscreen platform (one 1920 x 1080
 // screen unless QT_QPA_PLATFORM says otherwise), each through to the painted
 // window: Next (read, render, decode, present and paint) over a collection,

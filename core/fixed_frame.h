@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The places that do not follow the raster's geometry: the fixed 968 x 700

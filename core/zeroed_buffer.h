@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Large zero-filled byte buffers. The working buffers are several megabytes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // While Stretch is on: StretchGain and StretchOffset from the histogram of
 // the samples entering the tone mapping, so that the middle 98 % of the data
 // is spread over the grey range. Level 0 is where these images hold no data

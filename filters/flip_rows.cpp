@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reverses the order of the ImageHeight rows while OptFlipVertically is 0;
 // with an odd height the middle row stays.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counts the grey levels of the fixed window k = 968..676629 into Histogram,
 // with dark (< 85), middle (85..169) and bright (>= 170) classes, and picks a
 // tone factor from them. Changes no sample. It runs in every render, right

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Impulse removal, in place. Each examined sample p (1-based position between
 // DespeckleFirst and DespeckleLast, from row 1 on) is compared with its eight
 // neighbours in the flat buffer (no treatment of row ends). Bright step: when

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 255 - v for each of the W x H samples, while OptInvert is on.
 #include "core/image_state.h"
 #include "filters/filters.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // v = p * m + BrightnessOffset (+ shading ramp), clamped to 0..255, for each of
 // the W x H samples. m = 1 + ContrastLevel, with ContrastLevel floored at -1
 // (the floor is written back); m = 0 halves with ties to even. With Stretch on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // With OptMinimizeQuarter (or else OptMinimizeHalf) on: the whole RawImage
 // becomes grey 160 and a 4x4 (or 2x2) box-averaged copy of the W x H raster is
 // drawn at a fixed place around column 400. Destinations outside the raster

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // While OptMissingLines is on: a row r (1..H-2) whose test columns sum to 0,
 // between rows whose test columns do not, gets columns 2..W-1 set to the
 // truncated mean of the rows above and below. Rows are handled top to bottom

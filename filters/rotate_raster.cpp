@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reverses the whole W x H raster (a turn by 180 degrees) while OptRotate is on.
 #include <algorithm>
 

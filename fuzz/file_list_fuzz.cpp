@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list builder's name rules on arbitrary names: the input, split at
 // newlines, names files of a scratch folder (sizes chosen by the first
 // byte of each name); the list must hold exactly the qualifying names, sorted.

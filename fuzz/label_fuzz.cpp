@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Label naming, splitting and decoding on arbitrary bytes.
 #include <cstdint>
 #include <cstdlib>

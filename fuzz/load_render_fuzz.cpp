@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole load-and-render path on arbitrary file bytes with arbitrary
 // options and levels. The first 16 bytes choose the options, the levels, the
 // file name and whether the file is cut or padded to a listed length; the

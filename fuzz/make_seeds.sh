@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make_seeds.sh SAMPLES_TOOL OUTDIR
 # Writes a small seed corpus for each fuzz target, made from the sample
 # collection that SAMPLES_TOOL (duskmapper-samples) lays out:

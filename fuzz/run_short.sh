@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # run_short.sh BUILD_DIR [SECONDS]
 # Runs each fuzz target of an already built fuzz build (configured with
 # -DDUSK_BUILD_FUZZERS=ON, see fuzz/CMakeLists.txt) for SECONDS (default 60),

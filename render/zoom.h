@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The arithmetic of showing a picture at a scale: the zoom steps, the scale

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The shared fixture of the desktop program's tests on Qt's offscreen

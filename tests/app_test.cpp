@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program on Qt's offscreen platform: the shell states of every
 // command, Open through an injected chooser, the close reset, the option and
 // tone commands checked against pictures computed here from the file's bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Area averaging against a direct computation: for each target pixel, every
 // source sample's covered area, summed exactly and rounded halves up.
 #include <cstdint>

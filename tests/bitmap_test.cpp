@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The in-memory bitmap: 54-byte header and bottom-up 24-bit grey rows.
 #include <algorithm>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stretch parameters derived from the histogram of every render, against
 // a reference that sorts the counted samples and reads the percentiles off.
 #include <algorithm>

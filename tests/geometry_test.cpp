@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The raster size comes from the exact file length alone; any other length is
 // shown at 1052 x 660.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Histogram window on Qt's offscreen platform: its figures and bars
 // against a computation of their own from the picture the image window
 // shows, the tone curve against what the render made of a one-level image,

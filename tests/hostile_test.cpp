@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile folders for the desktop program on Qt's offscreen platform: FIFOs,
 // devices, folders and links named like images, entries that change between
 // listing and loading, labels that are no files, names of 255 bytes and names

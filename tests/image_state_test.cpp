@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image record: its rebuild, the record bound to each thread, and the
 // working buffers that a load hands back.
 #include <algorithm>

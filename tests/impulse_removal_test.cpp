@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Impulse removal in the fixed window of positions 1938..676630 (from 1), in
 // place on the flat buffer, neighbours crossing row ends.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program as a user meets it, on Qt's offscreen platform: the
 // pixel readout under a pointer moved over the real image window (every
 // orientation, both reductions, after Original Image, scrolled), files

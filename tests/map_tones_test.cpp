@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tone mapping: p * (1 + ContrastLevel) + BrightnessOffset clamped to 0..255,
 // halving with ties to even at gain 0, the contrast floor written back, and
 // the horizontal shading ramp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Blank scan lines between two non-blank lines are filled with their mean;
 // how many leading columns decide blankness depends on the file name.
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Row reversal (while the flip option is off), the 180-degree turn and the
 // negative, each on the W x H samples only.
 #include <algorithm>

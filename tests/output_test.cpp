@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving, printing and the Info box of the desktop program, on Qt's offscreen
 // platform. Saved files are compared byte for byte with the exporter's
 // rendering of the same file and options; printed pages go to a PDF file and

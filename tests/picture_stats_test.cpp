@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture statistics against a plain computation from the sorted samples, and
 // the tone curve against what the tone mapping does to every level.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed render chain and the one load and re-render path: loads of real
 // files, re-renders from the untouched copy.
 #include <algorithm>

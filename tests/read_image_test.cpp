@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading an image file into fresh, zero-filled buffers: at most 2,100,000
 // bytes; anything that cannot be read (or is not a regular file) gives -1.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Size reduction: a half- or quarter-size box-averaged copy on a grey 160
 // field, at a fixed place; the geometry stays.
 #include <algorithm>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # run_sanitized.sh [BUILD_DIR]
 # Configures a build of everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer (-DDUSK_SANITIZE=ON, plus the standard library's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Next, Previous and the timed scan of the desktop program on Qt's offscreen
 // platform. The scan runs on a timer driven by the test's own clock; like the
 // window system's timer it restarts on every start and every change of its

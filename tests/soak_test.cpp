@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long scan on Qt's offscreen platform: 10,000 steps (DUSK_SOAK_STEPS
 // steps when set) back and forth through the sample collection on the test's
 // own timer. Before every tick one item of the Options menu changes, walking

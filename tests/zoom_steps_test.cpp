@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Enlarging part of a picture, as the image window paints an exposed strip
 // at an odd place: every device pixel shows the sample it lies on.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zoom and Fit to Window on Qt's offscreen platform: what the image window
 // paints (against pictures computed here from the file's bytes), the zoom
 // through Next, options and a scan, the reset at closing, the readout and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A run of the exporter over its inputs: where each bitmap goes, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // duskmapper-export [OPTIONS] IMAGE... -o OUTPUT
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/export_render.h"
 
 #include "load/load_image.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // duskmapper-samples OUTDIR: writes a small, fixed collection of radar-like
 // test images into OUTDIR (created if missing). The same bytes come out on
 // every run and every machine: all randomness comes from a fixed-seed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // render-icon SVG OUTDIR SIZE...: draws an SVG picture as square PNG files
 // OUTDIR/SIZExSIZE/apps/duskmapper.png, the layout of an icon theme.
 #include <cstdio>
