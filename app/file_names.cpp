@@ -40,6 +40,8 @@ QByteArray UniqueNameReadingAs(const QByteArray& folder, const QString& part) {
 
 }  // namespace
 
+QString FromFileSystem(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+
 QByteArray FileSystemPath(const QString& path) {
     const QByteArray encoded = QFile::encodeName(path);
     if (!path.contains(QChar::ReplacementCharacter) || Exists(encoded)) return encoded;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <string>
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,5 +16,8 @@ namespace dusk::app {
 // more than one name of its folder matches is left as it is, so that reading
 // the path fails and says so.
 QByteArray FileSystemPath(const QString& path);
+
+// A name or path kept as the file system's bytes, as text for the user.
+QString FromFileSystem(const std::string& bytes);
 
 }  // namespace dusk::app

@@ -39,7 +39,6 @@ namespace dusk::app {
 
 namespace {
 
-QString FromFileSystem(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
 
 }  // namespace
 

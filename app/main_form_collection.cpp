@@ -6,10 +6,9 @@
 #include <utility>
 
 #include <QAction>
-#include <QByteArray>
-#include <QFile>
 
 #include "app/child.h"
+#include "app/file_names.h"
 #include "app/main_form.h"
 #include "app/scan_timer.h"
 #include "collection/navigation.h"
@@ -66,7 +65,7 @@ void TMainForm::ShowListEntry() {
     const WorkingBuffers buffers = LoadListEntry();  // the path becomes the Open dialog's file name
     NoteLoad();
     PresentBitmap(buffers);
-    currentChild_->setWindowTitle(QFile::decodeName(QByteArray::fromStdString(s.CurrentFileName)));
+    currentChild_->setWindowTitle(FromFileSystem(s.CurrentFileName));
     ShowOptionStates();
     ShowFilePosition();
 }

@@ -3,8 +3,6 @@
 // window at its full size, whatever part of it the window shows.
 #include <stdexcept>
 
-#include <QByteArray>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
@@ -17,6 +15,7 @@
 #include <QSaveFile>
 
 #include "app/child.h"
+#include "app/file_names.h"
 #include "app/main_form.h"
 #include "core/image_state.h"
 #include "core/print_layout.h"
@@ -101,7 +100,7 @@ void TMainForm::SetPrintSetupDialog(PrinterDialog dialog) {
 
 QString TMainForm::ChooseSaveName() {
     // Beside the image, named after it.
-    const QFileInfo image(QFile::decodeName(QByteArray::fromStdString(State().CurrentImagePath)));
+    const QFileInfo image(FromFileSystem(State().CurrentImagePath));
     if (!image.fileName().isEmpty()) {
         output_->saveDialog->setDirectory(image.absolutePath());
         output_->saveDialog->selectFile(image.completeBaseName() + QStringLiteral(".bmp"));
@@ -142,7 +141,7 @@ void TMainForm::Print() {
     if (currentChild_ == nullptr) return;
     const QImage picture = currentChild_->Picture();
 
-    printer.setDocName(QFile::decodeName(QByteArray::fromStdString(State().CurrentFileName)));
+    printer.setDocName(FromFileSystem(State().CurrentFileName));
     QPainter painter;
     if (!painter.begin(&printer)) {
         const QString where = printer.outputFormat() == QPrinter::PdfFormat

@@ -47,15 +47,13 @@ ItemOutcome Convert(const std::string& input, const std::string& target, const E
     return std::nullopt;
 }
 
-// Threads for `count` inputs: as many as asked for or, by default, as there
-// are cores; never more than inputs.
+}  // namespace
+
 unsigned WorkerCount(const ExportSettings& settings, std::size_t count) {
     const unsigned asked =
         settings.jobs > 0 ? static_cast<unsigned>(settings.jobs) : std::max(1u, std::thread::hardware_concurrency());
     return static_cast<unsigned>(std::min<std::size_t>(asked, count));
 }
-
-}  // namespace
 
 std::string BitmapNameFor(const std::string& inputName) {
     // A leading dot starts a hidden name, not an extension.

@@ -4,6 +4,7 @@
 // A run of the exporter over its inputs: where each bitmap goes, and the
 // conversion of every input with its messages.
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 
@@ -14,6 +15,10 @@ namespace dusk {
 // The output name of an input name: its extension replaced by ".bmp", or
 // ".bmp" appended when it has none.
 std::string BitmapNameFor(const std::string& inputName);
+
+// Threads for `count` inputs: as many as --jobs asks for or, by default, as
+// there are cores; never more than inputs.
+unsigned WorkerCount(const ExportSettings& settings, std::size_t count);
 
 // Converts every input of `settings`, a batch on `settings.jobs` threads
 // (one per core when 0; a single input on the calling thread). Messages go

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/export_stats.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <ostream>
-#include <thread>
 #include <vector>
 
+#include "tools/export_batch.h"
 #include "tools/export_render.h"
 #include "tools/ordered_workers.h"
 
@@ -54,9 +53,7 @@ int RunStats(const ExportSettings& settings, std::ostream& out, std::ostream& er
         }
         return std::nullopt;
     };
-    const unsigned asked =
-        settings.jobs > 0 ? static_cast<unsigned>(settings.jobs) : std::max(1u, std::thread::hardware_concurrency());
-    const auto workers = static_cast<unsigned>(std::min<std::size_t>(asked, inputs.size()));
+    const unsigned workers = WorkerCount(settings, inputs.size());
 
     int failures = 0;
     out << kStatsHeader << '\n';
