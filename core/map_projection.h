@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace dusk {
+
+// The map projection of an image as its label's IMAGE_MAP_PROJECTION object
+// gives it. Angles in degrees, lengths in kilometres; offsets in pixels, as
+// the label writes them. Turned into coordinates by geo/map_coordinates.
+struct MapProjection {
+    std::string type;  // as written, upper case, e.g. "POLAR STEREOGRAPHIC"
+    double aAxisRadius = 0.0;
+    double bAxisRadius = 0.0;
+    double cAxisRadius = 0.0;
+    double centerLatitude = 0.0;
+    double centerLongitude = 0.0;
+    std::optional<double> firstStandardParallel;
+    std::optional<double> secondStandardParallel;
+    double lineProjectionOffset = 0.0;
+    double sampleProjectionOffset = 0.0;
+    double mapScale = 0.0;               // km per pixel
+    bool positiveLongitudeWest = false;  // POSITIVE_LONGITUDE_DIRECTION = WEST
+};
+
+// The raster size a label's IMAGE object gives (LINES, LINE_SAMPLES).
+struct LabelGeometry {
+    int lines = 0;
+    int lineSamples = 0;
+};
+
+}  // namespace dusk
