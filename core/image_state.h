@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/map_projection.h"
+#include "core/odl.h"
 #include "core/zeroed_buffer.h"
 
 namespace dusk {
@@ -117,8 +118,10 @@ struct ImageState {
     // The label beside the image: 67 items of at most 80 bytes, as read
     // (code page 1250); none when the image has no label.
     std::vector<std::string> LabelLines;
-    // What the label says as data, where it is a keyword label: the raster
-    // size of its IMAGE object and its map projection.
+    // What the label says as data, where it is a keyword label: its
+    // statements (none for no label, or one that is no keyword label), the
+    // raster size of its IMAGE object and its map projection.
+    OdlLabel LabelKeywords;
     std::optional<LabelGeometry> LabelImageGeometry;
     std::optional<MapProjection> Projection;
     // The picture was rendered with no correction at all ("Original Image").

@@ -24,15 +24,15 @@ bool Exists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
-// Up to kLabelReadLimit bytes from the start of a regular file; nothing when
-// it cannot be read (a folder, a FIFO or a device is never read).
-std::string ReadLabelBytes(const std::string& path) {
+}  // namespace
+
+std::string ReadLabelBytes(const std::string& path, std::size_t limit) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return {};
     std::string bytes;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        bytes.resize(kLabelReadLimit);
+        bytes.resize(limit);
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
@@ -49,8 +49,6 @@ std::string ReadLabelBytes(const std::string& path) {
     ::close(fd);
     return bytes;
 }
-
-}  // namespace
 
 std::string LabelFileName(const std::string& imageName) {
     for (std::size_t stem : {std::size_t{3}, std::size_t{5}}) {
@@ -80,7 +78,7 @@ std::vector<std::string> SplitLabel(const std::string& bytes) {
     return items;
 }
 
-std::vector<std::string> ReadImageLabel() {
+std::string LabelFilePath() {
     const ImageState& s = State();
     const std::string labelName = LabelFileName(s.CurrentFileName);
     if (labelName.empty()) return {};
@@ -89,7 +87,13 @@ std::vector<std::string> ReadImageLabel() {
         path = s.DirectoryPath + labelName.substr(0, labelName.size() - 4) + ".LBL";
         if (!Exists(path)) return {};
     }
-    return SplitLabel(ReadLabelBytes(path));
+    return path;
+}
+
+std::vector<std::string> ReadImageLabel() {
+    const std::string path = LabelFilePath();
+    if (path.empty()) return {};
+    return SplitLabel(ReadLabelBytes(path, kLabelReadLimit));
 }
 
 void LoadImageLabel() { State().LabelLines = ReadImageLabel(); }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,15 @@ std::string LabelFileName(const std::string& imageName);
 // the 79th and 80th blanked, each cut at its first zero byte. Bytes past the
 // end of the data count as zero.
 std::vector<std::string> SplitLabel(const std::string& bytes);
+
+// The path of the label file of CurrentFileName in DirectoryPath; empty when
+// no name rule applies or no such file exists. Where the file system tells
+// letter cases apart, a label named with ".LBL" is found when the ".lbl" one
+// is absent.
+std::string LabelFilePath();
+// Up to `limit` bytes from the start of the regular file at `path`; nothing
+// when it cannot be read (a folder, a FIFO or a device is never read).
+std::string ReadLabelBytes(const std::string& path, std::size_t limit);
 
 // Reads the label of CurrentFileName in DirectoryPath. No label name or no
 // such file: no items. Where the file system tells letter cases apart, a

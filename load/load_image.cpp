@@ -9,6 +9,7 @@
 #include "core/fixed_frame.h"
 #include "core/geometry.h"
 #include "core/label.h"
+#include "core/label_keywords.h"
 #include "core/paths.h"
 #include "core/read_image.h"
 #include "render/pipeline.h"
@@ -42,6 +43,8 @@ void NameImage(const StepInput& in) {
 void Geometry(const StepInput&) { DeriveGeometry(); }
 
 void Label(const StepInput&) { LoadImageLabel(); }
+
+void LabelKeywords(const StepInput&) { LoadLabelKeywords(); }
 
 void ListCollection(const StepInput& in) {
     if (in.settings.keepList) return;
@@ -87,12 +90,13 @@ void ApplyChange(const StepInput& in) {
     if (in.change) in.change();
 }
 
-constexpr std::array<LoadStep, 10> kLoadSteps{{
+constexpr std::array<LoadStep, 11> kLoadSteps{{
     {"SetDespeckleParameters", SetDespeckleParameters},
     {"ReadImageFile", ReadFile},
     {"NameImage", NameImage},
     {"DeriveGeometry", Geometry},
     {"LoadImageLabel", Label},
+    {"LoadLabelKeywords", LabelKeywords},
     {"BuildFileList", ListCollection},
     {"TakeDefaultOptions", TakeDefaultOptions},
     {"ResetScanPause", ResetScanPause},

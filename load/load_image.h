@@ -47,7 +47,7 @@ struct LoadStep {
 };
 
 // The steps of a load, in order: despeckle parameters, reading, the names,
-// the geometry, the label, the collection, the default options and levels,
+// the geometry, the label, its keywords, the collection, the default options and levels,
 // the scan pause, the adjustment, the render.
 std::span<const LoadStep> LoadSteps();
 // The steps of a re-render: fresh buffers, the untouched samples, the change,

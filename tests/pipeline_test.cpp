@@ -99,8 +99,9 @@ TEST(LoadStepsTest, FixedOrder) {
     std::vector<std::string> load;
     for (const LoadStep& step : LoadSteps()) load.emplace_back(step.name);
     EXPECT_EQ(load, (std::vector<std::string>{"SetDespeckleParameters", "ReadImageFile", "NameImage",
-                                              "DeriveGeometry", "LoadImageLabel", "BuildFileList",
-                                              "TakeDefaultOptions", "ResetScanPause", "Adjust", "Render"}));
+                                              "DeriveGeometry", "LoadImageLabel", "LoadLabelKeywords",
+                                              "BuildFileList", "TakeDefaultOptions", "ResetScanPause", "Adjust",
+                                              "Render"}));
     std::vector<std::string> rerender;
     for (const LoadStep& step : RerenderSteps()) rerender.emplace_back(step.name);
     EXPECT_EQ(rerender,

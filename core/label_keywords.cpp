@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/label_keywords.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "core/image_state.h"
+#include "core/label.h"
+
+namespace dusk {
+
+namespace {
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+// A decimal number, as a whole; none for anything else.
+std::optional<double> Decimal(const std::string& text) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+') ++first;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+// Units a number may carry, and the factor that brings it to ours.
+struct UnitFactor {
+    const char* unit;
+    double factor;
+};
+constexpr UnitFactor kDegrees[] = {{"", 1.0}, {"DEG", 1.0}, {"DEGREE", 1.0}, {"DEGREES", 1.0}};
+constexpr UnitFactor kPixels[] = {{"", 1.0}, {"PIXEL", 1.0}, {"PIXELS", 1.0}, {"PIX", 1.0}};
+constexpr UnitFactor kKilometres[] = {{"", 1.0},         {"KM", 1.0},       {"KILOMETERS", 1.0},
+                                      {"KILOMETRES", 1.0}, {"M", 0.001},      {"METERS", 0.001},
+                                      {"METRES", 0.001}};
+constexpr UnitFactor kKilometresPerPixel[] = {{"", 1.0},          {"KM/PIXEL", 1.0},       {"KM/PIX", 1.0},
+                                              {"KILOMETERS/PIXEL", 1.0}, {"M/PIXEL", 0.001}, {"M/PIX", 0.001},
+                                              {"METERS/PIXEL", 0.001}, {"METRES/PIXEL", 0.001}};
+
+template <std::size_t N>
+std::optional<double> Measure(const OdlLabel& label, std::size_t block, const char* name,
+                              const UnitFactor (&units)[N]) {
+    const OdlNode* node = FindKeyword(label, block, name);
+    if (node == nullptr || node->valueKind != OdlValueKind::Number) return std::nullopt;
+    const std::optional<double> value = Decimal(node->value);
+    if (!value) return std::nullopt;
+    const std::string unit = Upper(node->unit);
+    for (const UnitFactor& known : units) {
+        if (unit == known.unit) return *value * known.factor;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<LabelGeometry> ImageGeometryOf(const OdlLabel& label) {
+    const std::size_t image = FindBlock(label, OdlNodeKind::Object, "IMAGE");
+    if (image == std::string::npos) return std::nullopt;
+    const std::optional<double> lines = Measure(label, image, "LINES", kPixels);
+    const std::optional<double> samples = Measure(label, image, "LINE_SAMPLES", kPixels);
+    const auto whole = [](const std::optional<double>& v) {
+        return v && *v >= 1.0 && *v <= 1e9 && std::floor(*v) == *v;
+    };
+    if (!whole(lines) || !whole(samples)) return std::nullopt;
+    return LabelGeometry{static_cast<int>(*lines), static_cast<int>(*samples)};
+}
+
+std::optional<MapProjection> ProjectionOf(const OdlLabel& label) {
+    const std::size_t block = FindBlock(label, OdlNodeKind::Object, "IMAGE_MAP_PROJECTION");
+    if (block == std::string::npos) return std::nullopt;
+    const OdlNode* type = FindKeyword(label, block, "MAP_PROJECTION_TYPE");
+    const auto a = Measure(label, block, "A_AXIS_RADIUS", kKilometres);
+    const auto scale = Measure(label, block, "MAP_SCALE", kKilometresPerPixel);
+    if (type == nullptr || type->value.empty() || !a || *a <= 0.0 || !scale || *scale <= 0.0) return std::nullopt;
+
+    MapProjection p;
+    p.type = Upper(type->value);
+    p.aAxisRadius = *a;
+    p.bAxisRadius = Measure(label, block, "B_AXIS_RADIUS", kKilometres).value_or(*a);
+    p.cAxisRadius = Measure(label, block, "C_AXIS_RADIUS", kKilometres).value_or(*a);
+    p.centerLatitude = Measure(label, block, "CENTER_LATITUDE", kDegrees).value_or(0.0);
+    p.centerLongitude = Measure(label, block, "CENTER_LONGITUDE", kDegrees).value_or(0.0);
+    p.firstStandardParallel = Measure(label, block, "FIRST_STANDARD_PARALLEL", kDegrees);
+    p.secondStandardParallel = Measure(label, block, "SECOND_STANDARD_PARALLEL", kDegrees);
+    p.lineProjectionOffset = Measure(label, block, "LINE_PROJECTION_OFFSET", kPixels).value_or(0.0);
+    p.sampleProjectionOffset = Measure(label, block, "SAMPLE_PROJECTION_OFFSET", kPixels).value_or(0.0);
+    p.mapScale = *scale;
+    const OdlNode* direction = FindKeyword(label, block, "POSITIVE_LONGITUDE_DIRECTION");
+    p.positiveLongitudeWest = direction != nullptr && Upper(direction->value) == "WEST";
+    return p;
+}
+
+void LoadLabelKeywords() {
+    ImageState& s = State();
+    const std::string path = LabelFilePath();
+    s.LabelKeywords = path.empty() ? OdlLabel{} : ParseOdl(ReadLabelBytes(path, kOdlReadLimit));
+    s.LabelImageGeometry = ImageGeometryOf(s.LabelKeywords);
+    s.Projection = ProjectionOf(s.LabelKeywords);
+}
+
+}  // namespace dusk

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What a keyword label beside the image says as data: its statements, the
+// raster size of its IMAGE object and the map projection of its
+// IMAGE_MAP_PROJECTION object. Read on its own, apart from the 67 lines of
+// the Info box.
+
+#include <optional>
+
+#include "core/map_projection.h"
+#include "core/odl.h"
+
+namespace dusk {
+
+// LINES and LINE_SAMPLES of the label's IMAGE object, when both are whole
+// numbers above 0.
+std::optional<LabelGeometry> ImageGeometryOf(const OdlLabel& label);
+
+// The IMAGE_MAP_PROJECTION object as numbers: degrees and kilometres (a
+// radius in <M> and a scale in <M/PIXEL> are turned into kilometres). None
+// unless it names its type and gives an A_AXIS_RADIUS and a MAP_SCALE above
+// 0; an absent B or C axis radius is taken as A.
+std::optional<MapProjection> ProjectionOf(const OdlLabel& label);
+
+// Reads the whole label file of the image (up to 1 MiB, the same file that
+// the Info box shows from) into LabelKeywords, LabelImageGeometry and
+// Projection of the record; no label gives none of them.
+void LoadLabelKeywords();
+
+}  // namespace dusk
