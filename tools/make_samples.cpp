@@ -8,8 +8,9 @@
 // from the left as a side-looking radar sees it, with multiplicative speckle,
 // isolated bright and dark impulses and a few blank scan lines, single and
 // doubled. Its length is one of the known geometries' file lengths, or, for
-// two of them, a length that matches none. Most images have a label file of
-// 78-character lines ending in CR LF, in code page 1250.
+// two of them, a length that matches none. Most images have a detached
+// keyword label of 78-character lines ending in CR LF, in code page 1250,
+// that describes the file's whole lines and, for most, the map projection.
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -83,7 +85,8 @@ struct Sample {
     int craters;
     const char* placeName;  // code page 1250
     bool label;
-    int labelLines;  // lines of the label; more than 67 for a long one
+    int labelLines;  // lines of the label at least; more than 67 for a long one
+    char projection;  // 'P' polar stereographic, 'L' Lambert conformal, 0 none
 };
 
 // Blank scan lines: single ones and doubled ones.
@@ -192,21 +195,59 @@ std::vector<std::uint8_t> MakeRelief(const Sample& sample, std::uint64_t seed) {
 }
 
 std::string Pad78(std::string line) {
-    if (line.size() > 78) line.resize(78);
+    if (line.size() > 78) throw std::logic_error("a label line is longer than 78 characters: " + line);
     line.append(78 - line.size(), ' ');
     return line + "\r\n";
 }
 
 std::string Field(const std::string& key, const std::string& value) {
     std::string line = key;
-    if (line.size() < 26) line.append(26 - line.size(), ' ');
+    if (line.size() < 32) line.append(32 - line.size(), ' ');
     return Pad78(line + "= " + value);
 }
 
+std::string Number(const char* format, double value) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+// The map projection of a strip on a sphere of Venus' mean radius: polar
+// stereographic about the north pole, with the pole below the strip, or
+// two-parallel Lambert conformal centred on the strip.
+std::string ProjectionObject(const Sample& sample, int index, int rows) {
+    const bool polar = sample.projection == 'P';
+    std::string text;
+    text += Pad78("OBJECT                          = IMAGE_MAP_PROJECTION");
+    text += Field("  MAP_PROJECTION_TYPE", polar ? "\"POLAR STEREOGRAPHIC\"" : "\"LAMBERT CONFORMAL CONIC\"");
+    for (const char* axis : {"  A_AXIS_RADIUS", "  B_AXIS_RADIUS", "  C_AXIS_RADIUS"}) {
+        text += Field(axis, "6051.8 <KM>");
+    }
+    if (polar) {
+        text += Field("  CENTER_LATITUDE", "90.0 <DEG>");
+    } else {
+        const double middle = 52.0 + 3.0 * index;
+        text += Field("  FIRST_STANDARD_PARALLEL", Number("%.1f <DEG>", middle - 8.0));
+        text += Field("  SECOND_STANDARD_PARALLEL", Number("%.1f <DEG>", middle + 8.0));
+        text += Field("  CENTER_LATITUDE", Number("%.1f <DEG>", middle));
+    }
+    text += Field("  CENTER_LONGITUDE", Number("%.1f <DEG>", 301.5 + 7.5 * index));
+    // The pole lies off the strip, before its first line; a Lambert origin at its middle.
+    text += Field("  LINE_PROJECTION_OFFSET", Number("%.1f", polar ? -(rows + 400.0 * (index + 1)) : rows / 2.0));
+    text += Field("  SAMPLE_PROJECTION_OFFSET", Number("%.1f", sample.width / 2.0));
+    text += Field("  MAP_SCALE", polar ? "1.0 <KM/PIXEL>" : "2.0 <KM/PIXEL>");
+    text += Field("  POSITIVE_LONGITUDE_DIRECTION", "EAST");
+    text += Pad78("END_OBJECT                      = IMAGE_MAP_PROJECTION");
+    return text;
+}
+
+// A detached label: the volume's keywords, an IMAGE object describing the
+// file's whole lines, for most images a map projection, a quoted NOTE over
+// two lines and padding notes up to sample.labelLines lines.
 std::string MakeLabel(const Sample& sample, int index) {
     const std::string name = sample.name;
     const std::string product = name.substr(0, name.find('.'));
-    const int rows = (sample.length + sample.width - 1) / sample.width;
+    const int rows = sample.length / sample.width;
     const int orbit = 120 + 17 * index;
     char buffer[80];
     std::string text;
@@ -226,29 +267,29 @@ std::string MakeLabel(const Sample& sample, int index) {
     text += Field("START_TIME", buffer);
     std::snprintf(buffer, sizeof buffer, "1983-11-%02dT%02d:%02d:00", 3 + index, 4 + index, 26 + 3 * index);
     text += Field("STOP_TIME", buffer);
-    std::snprintf(buffer, sizeof buffer, "%.2f <DEG>", 58.5 + 2.75 * index);
-    text += Field("CENTER_LATITUDE", buffer);
-    std::snprintf(buffer, sizeof buffer, "%.2f <DEG>", 301.25 + 7.5 * index);
-    text += Field("CENTER_LONGITUDE", buffer);
-    text += Field("MAP_PROJECTION_TYPE", "\"NORMAL CONIC\"");
-    text += Field("MAP_RESOLUTION", "1.0 <KM/PIXEL>");
     text += Field("INCIDENCE_ANGLE", "10.0 <DEG>");
     text += Field("LOOK_DIRECTION", "LEFT");
     text += Field("PROCESSING_SITE", std::string("\"") + sample.placeName + "\"");
+    text += Field("NOTE", "\"Strip digitised from the archive film");
+    text += Pad78(std::string("   and checked at the station of ") + sample.placeName + ".");
+    text += Pad78("   Speckle and isolated impulses are not removed.\"");
     text += Pad78("");
-    text += Pad78("OBJECT                    = IMAGE");
+    text += Pad78("OBJECT                          = IMAGE");
     text += Field("  LINES", std::to_string(rows));
     text += Field("  LINE_SAMPLES", std::to_string(sample.width));
     text += Field("  SAMPLE_TYPE", "UNSIGNED_INTEGER");
     text += Field("  SAMPLE_BITS", "8");
     text += Field("  MISSING_LINES", "7");
-    text += Pad78("END_OBJECT                = IMAGE");
+    text += Pad78("END_OBJECT                      = IMAGE");
     text += Pad78("");
-    text += Pad78("/* Strip digitised from the archive film and checked at the station of");
-    text += Pad78(std::string("   ") + sample.placeName + ". Speckle and isolated impulses are not removed. */");
-    for (int line = 35; line < sample.labelLines; ++line) {
-        std::snprintf(buffer, sizeof buffer, "/* Note %02d: frame %d of orbit %d, sweep corrected. */", line - 34,
-                      line, orbit);
+    if (sample.projection != 0) {
+        text += ProjectionObject(sample, index, rows);
+        text += Pad78("");
+    }
+    int lines = static_cast<int>(text.size() / 80);
+    for (int note = 1; lines + 1 < sample.labelLines; ++note, ++lines) {
+        std::snprintf(buffer, sizeof buffer, "/* Note %02d: frame %d of orbit %d, sweep corrected. */", note,
+                      lines + 1, orbit);
         text += Pad78(buffer);
     }
     text += Pad78("END");
@@ -290,16 +331,16 @@ int main(int argc, char** argv) {
     // with S-caron (0x8A), Kosice with s-caron (0x9A), Hlucin with c-caron
     // (0xE8), Swietokrzyskie with S-acute (0x8C) and e-ogonek (0xEA).
     const Sample samples[] = {
-        {"V0501.img", 1052, 694320, 9, "Ond\xF8" "ejov", true, 40},
-        {"V0502.IMG", 1036, 1160320, 14, "\x8Atramberk", true, 40},
-        {"V0503.img", 996, 926280, 11, "Ko\x9A" "ice", true, 40},
-        {"V0504.IMG", 1072, 959440, 12, "Hlu\xE8\xEDn", true, 72},
-        {"V0505.img", 996, 883452, 8, "\x8Cwi\xEAtokrzyskie", true, 40},
-        {"V0506.img", 1052, 489180, 6, "Ond\xF8" "ejov", true, 40},
-        {"V0507.IMG", 1036, 1159284, 13, "P\xF8\xED" "bram", true, 40},
-        {"V0508.img", 1052, 700000, 9, "Hlu\xE8\xEDn", false, 0},  // unlisted length
-        {"V0509.IMG", 996, 512000, 7, "Ko\x9A" "ice", false, 0},   // unlisted length
-        {"ed512.img", 996, 883456, 10, "\x8Atramberk", true, 40},  // no volume prefix
+        {"V0501.img", 1052, 694320, 9, "Ond\xF8" "ejov", true, 40, 'P'},
+        {"V0502.IMG", 1036, 1160320, 14, "\x8Atramberk", true, 40, 'L'},
+        {"V0503.img", 996, 926280, 11, "Ko\x9A" "ice", true, 40, 'L'},
+        {"V0504.IMG", 1072, 959440, 12, "Hlu\xE8\xEDn", true, 72, 'P'},
+        {"V0505.img", 996, 883452, 8, "\x8Cwi\xEAtokrzyskie", true, 40, 'L'},
+        {"V0506.img", 1052, 489180, 6, "Ond\xF8" "ejov", true, 40, 'P'},
+        {"V0507.IMG", 1036, 1159284, 13, "P\xF8\xED" "bram", true, 40, 'L'},
+        {"V0508.img", 1052, 700000, 9, "Hlu\xE8\xEDn", false, 0, 0},  // unlisted length
+        {"V0509.IMG", 996, 512000, 7, "Ko\x9A" "ice", false, 0, 0},   // unlisted length
+        {"ed512.img", 996, 883456, 10, "\x8Atramberk", true, 40, 0},  // no volume prefix, no projection
     };
 
     int index = 0;
