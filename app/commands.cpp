@@ -125,6 +125,7 @@ constexpr std::array kCommands{
     ZoomItem(Cmd::ActualSizeItem, "ActualSize1", "&Actual Size", "Ctrl+0", &T::ActualSize),
     ZoomItem(Cmd::FitToWindowItem, "FitToWindow1", "&Fit to Window", "F", &T::FitToWindow, Press::Fit),
     MarkItem(Cmd::HistogramItem, "Histogram1", "&Histogram", Place::ViewMenu, &T::ToggleHistogram, -1, "Ctrl+H"),
+    MarkItem(Cmd::LabelKeywordsItem, "LabelKeywords1", "Label &Keywords", Place::ViewMenu, &T::ToggleLabelKeywords, -1, "Ctrl+K"),
     MarkItem(Cmd::ScanPause2Item, "N2seconds1", "2 seconds", Place::ScanMenu, &T::SetScanPause, 2000),
     MarkItem(Cmd::ScanPause3Item, "N3seconds1", "3 seconds", Place::ScanMenu, &T::SetScanPause, 3000),
     MarkItem(Cmd::ScanPause4Item, "N4seconds1", "4 seconds", Place::ScanMenu, &T::SetScanPause, 4000),

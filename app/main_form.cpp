@@ -26,6 +26,7 @@
 #include "app/file_names.h"
 #include "app/histogram_window.h"
 #include "app/info_box.h"
+#include "app/label_keywords_window.h"
 #include "app/resources.h"
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
@@ -93,6 +94,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CreateOutputDialogs();
     SetUpPointerAndDrops();
     SetUpZoomField();
+    SetUpLabelKeywords();
 }
 
 TMainForm::~TMainForm() = default;
@@ -205,6 +207,7 @@ void TMainForm::NoteLoad() {
     } else {
         readProblem_.clear();
     }
+    NoteLabel();
     ShowLoadProblems();
     ShowImageLabel();
 }
@@ -212,6 +215,7 @@ void TMainForm::NoteLoad() {
 void TMainForm::ShowLoadProblems() {
     QStringList notes;
     if (!readProblem_.isEmpty()) notes << readProblem_;
+    if (!labelNote_.isEmpty()) notes << labelNote_;
     if (State().FileListCut) {
         notes << tr("The folder holds more than %1 images; only the first %1 are listed.").arg(kFileListCapacity);
     }
@@ -285,6 +289,8 @@ void TMainForm::ChildFormClose() {
     currentChild_ = nullptr;
     ShowZoom();  // with no image: an empty zoom field
     histogram_->Clear();
+    labelKeywords_->Clear();
+    labelNote_.clear();
     readProblem_.clear();
     statusBar()->clearMessage();
 }

@@ -31,6 +31,7 @@ namespace dusk::app {
 class TAboutBox;
 class TChild;
 class THistogramWindow;
+class TLabelKeywordsWindow;
 class TInfoBox;
 class ScanTimer;
 
@@ -95,6 +96,7 @@ public:
     void ActualSize() override;
     void FitToWindow() override;
     void ToggleHistogram() override;
+    void ToggleLabelKeywords() override;
     void SetScanPause(int milliseconds) override;
     void About() override;
     void ImageInfo() override;
@@ -152,6 +154,10 @@ private:
     void SetUpZoomField();
     void ConnectZoom(TChild* child);
     void ShowZoom();
+    // The Label Keywords window and the label's raster size against the
+    // file's (main_form_label.cpp).
+    void SetUpLabelKeywords();
+    void NoteLabel();
     // A hint in the status bar for a few seconds; the load problems come back after it.
     void ShowHint(const QString& text);
     // Accepts a drop (or its entering) of an image file while Open is
@@ -168,10 +174,12 @@ private:
     TAboutBox* aboutBox_ = nullptr;
     TInfoBox* infoBox_ = nullptr;
     THistogramWindow* histogram_ = nullptr;  // HistogramWindow
+    TLabelKeywordsWindow* labelKeywords_ = nullptr;  // LabelKeywordsWindow
     std::unique_ptr<ScanTimer> timer1_;  // Timer1
     QPointer<TChild> currentChild_;
     ImageChooser chooser_;
     QString readProblem_;
+    QString labelNote_;  // the label's raster size where it differs from the file's
     QLabel* readout_ = nullptr;  // PixelReadout, at the right of the status bar
     QLabel* zoomField_ = nullptr;  // ZoomField, right of the readout
     bool showingError_ = false;  // a failure box is open

@@ -291,9 +291,11 @@ void AppTest::menuItems_data() {
                                           "Sh&ading Up", "", "&Original Image"}
                            << kOptionItems;
     QTest::newRow("View") << "View1" << "&View"
-                          << QStringList{"Toolbar1", "ZoomIn1", "ZoomOut1", "ActualSize1", "FitToWindow1", "Histogram1"}
-                          << QStringList{"Toolbar", "Zoom &In", "Zoom &Out", "&Actual Size", "&Fit to Window", "&Histogram"}
-                          << QStringList{"Toolbar1", "FitToWindow1", "Histogram1"};
+                          << QStringList{"Toolbar1", "ZoomIn1", "ZoomOut1", "ActualSize1", "FitToWindow1", "Histogram1",
+                                         "LabelKeywords1"}
+                          << QStringList{"Toolbar", "Zoom &In", "Zoom &Out", "&Actual Size", "&Fit to Window", "&Histogram",
+                                         "Label &Keywords"}
+                          << QStringList{"Toolbar1", "FitToWindow1", "Histogram1", "LabelKeywords1"};
     const QStringList pauses{"N2seconds1", "N3seconds1", "N4seconds1", "N5seconds1"};
     QTest::newRow("Scan-pause") << "Scan1" << "&Scan-pause" << pauses
                                 << QStringList{"2 seconds", "3 seconds", "4 seconds", "5 seconds"} << pauses;

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The Label Keywords window on Qt's offscreen platform: it follows the image
+// on display through Open, Next, Previous and Close, filters its rows, and
+// the status bar tells where the label's raster size differs from the one
+// the file's length gives.
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "app_fixture.h"
+
+namespace {
+
+// A keyword label whose IMAGE object gives `lines` lines of 1052 samples.
+std::string KeywordLabel(int lines) {
+    return "PDS_VERSION_ID = PDS3\r\nNOTE = \"Ond\xF8" "ejov,\r\n  two lines\"\r\nOBJECT = IMAGE\r\n  LINES = " +
+           std::to_string(lines) +
+           "\r\n  LINE_SAMPLES = 1052\r\nEND_OBJECT = IMAGE\r\nOBJECT = IMAGE_MAP_PROJECTION\r\n"
+           "  A_AXIS_RADIUS = 6051.8 <KM>\r\n  MAP_SCALE = 1.0 <KM/PIXEL>\r\nEND_OBJECT\r\nEND\r\n";
+}
+
+}  // namespace
+
+class LabelKeywordsTest : public dusk::test::AppFixture {
+    Q_OBJECT
+
+private slots:
+    void init() { StartForm(); }
+    void cleanup() { EndForm(); }
+
+    void ctrlKOpensAndClosesTheWindow();
+    void followsTheImageOnDisplay();
+    void filterKeepsMatchesAndTheirBlocks_data();
+    void filterKeepsMatchesAndTheirBlocks();
+    void statusBarTellsADifferentRasterSize();
+
+private:
+    QWidget* Window() const { return form_->findChild<QWidget*>("LabelKeywordsWindow"); }
+    QTreeWidget* Tree() const { return Window()->findChild<QTreeWidget*>("KeywordTree"); }
+    QString Note() const { return Window()->findChild<QLabel*>("KeywordNote")->text(); }
+    // Every row as "keyword=value unit" or "block", in order; hidden rows left out.
+    QStringList Rows() const {
+        QStringList rows;
+        for (QTreeWidgetItemIterator it(Tree(), QTreeWidgetItemIterator::NotHidden); *it; ++it) {
+            const QTreeWidgetItem* item = *it;
+            rows << (item->text(1).isEmpty() ? item->text(0)
+                                             : item->text(1) + "=" + item->text(2) + " " + item->text(3));
+        }
+        return rows;
+    }
+    void WriteCollection() {
+        WriteImage("V0501.img", 90);
+        dir_->write("V0501.lbl", KeywordLabel(660));
+        WriteImage("V0502.img", 90);  // no label
+        WriteImage("V0503.img", 90);
+        dir_->write("V0503.lbl", "Plain words, no keywords at all.\r\n");
+    }
+};
+
+void LabelKeywordsTest::ctrlKOpensAndClosesTheWindow() {
+    QAction* item = Action("LabelKeywords1");
+    QVERIFY(item != nullptr && item->isCheckable() && item->isEnabled() && !item->isChecked());
+    QCOMPARE(item->text(), QStringLiteral("Label &Keywords"));
+    QTest::keyClick(form_, Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(Window()->isVisible() && item->isChecked());
+    QCOMPARE(Window()->windowType(), Qt::Tool);
+    QCOMPARE(Note(), QStringLiteral("No image is shown."));
+    Window()->close();  // its own close button
+    QVERIFY(!item->isChecked());
+    Trigger("LabelKeywords1", 2);
+    QVERIFY(!Window()->isVisible() && !item->isChecked());
+}
+
+void LabelKeywordsTest::followsTheImageOnDisplay() {
+    WriteCollection();
+    Open("V0502.img");  // opened while the window is closed, shown when it opens
+    Trigger("LabelKeywords1");
+    QCOMPARE(Note(), QStringLiteral("V0502.img has no label."));
+    QCOMPARE(Tree()->topLevelItemCount(), 0);
+
+    Trigger("Next1");
+    QCOMPARE(Note(), QStringLiteral("The label of V0503.img holds no keywords."));
+    QCOMPARE(Tree()->topLevelItemCount(), 0);
+
+    Trigger("Previous1", 2);
+    QCOMPARE(Note(), QStringLiteral("The label of V0501.img: 6 keywords in 2 objects and groups."));
+    QCOMPARE(Rows(), (QStringList{"PDS_VERSION_ID=PDS3 ", QString::fromUtf8("NOTE=Ondřejov, two lines "),
+                                  "OBJECT IMAGE", "LINES=660 ", "LINE_SAMPLES=1052 ", "OBJECT IMAGE_MAP_PROJECTION",
+                                  "A_AXIS_RADIUS=6051.8 KM", "MAP_SCALE=1.0 KM/PIXEL"}));
+
+    CloseImage();
+    QCOMPARE(Note(), QStringLiteral("No image is shown."));
+    QCOMPARE(Tree()->topLevelItemCount(), 0);
+}
+
+void LabelKeywordsTest::filterKeepsMatchesAndTheirBlocks_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("keyword") << "radius" << QStringList{"OBJECT IMAGE_MAP_PROJECTION", "A_AXIS_RADIUS=6051.8 KM"};
+    QTest::newRow("value, letter case") << "pds3" << QStringList{"PDS_VERSION_ID=PDS3 "};
+    QTest::newRow("unit") << "km/pix" << QStringList{"OBJECT IMAGE_MAP_PROJECTION", "MAP_SCALE=1.0 KM/PIXEL"};
+    QTest::newRow("block: all its members") << "object image_map"
+                                            << QStringList{"OBJECT IMAGE_MAP_PROJECTION", "A_AXIS_RADIUS=6051.8 KM",
+                                                           "MAP_SCALE=1.0 KM/PIXEL"};
+    QTest::newRow("nothing") << "venus" << QStringList{};
+}
+
+void LabelKeywordsTest::filterKeepsMatchesAndTheirBlocks() {
+    QFETCH(QString, filter);
+    QFETCH(QStringList, rows);
+    WriteCollection();
+    Open("V0501.img");
+    Trigger("LabelKeywords1");
+    auto* field = Window()->findChild<QLineEdit*>("KeywordFilter");
+    field->setText(filter);
+    QCOMPARE(Rows(), rows);
+    Trigger("Next1");
+    Trigger("Previous1");  // the filter stays and applies to the label shown anew
+    QCOMPARE(Rows(), rows);
+    field->clear();
+    QCOMPARE(Rows().size(), 8);
+}
+
+void LabelKeywordsTest::statusBarTellsADifferentRasterSize() {
+    WriteImage("V0501.img", 90);
+    dir_->write("V0501.lbl", KeywordLabel(700));
+    WriteImage("V0502.img", 90);
+    dir_->write("V0502.lbl", KeywordLabel(660));
+    Open("V0501.img");
+    const QString note = QString::fromUtf8("The label gives 1052 × 700; the file's length gives 1052 × 660.");
+    QCOMPARE(form_->statusBar()->currentMessage(), note);
+    QCOMPARE(form_->CurrentChild()->Picture().size(), QSize(1052, 660));  // as the file's length has it
+    Trigger("Next1");
+    QCOMPARE(form_->statusBar()->currentMessage(), QString());
+    Trigger("Previous1");
+    QCOMPARE(form_->statusBar()->currentMessage(), note);
+    CloseImage();
+    QCOMPARE(form_->statusBar()->currentMessage(), QString());
+}
+
+QTEST_MAIN(LabelKeywordsTest)
+#include "label_keywords_test.moc"
