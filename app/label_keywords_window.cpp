@@ -23,7 +23,14 @@ constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 520;
 enum Column { BlockColumn, KeywordColumn, ValueColumn, UnitColumn };
 
-QString Text(const std::string& bytes) { return QString::fromStdString(Cp1250ToUtf8(bytes)); }
+// Longer texts are cut for the view: measuring and eliding a whole megabyte
+// at every paint would stall the window. The record keeps them whole.
+constexpr std::size_t kShownLength = 2000;
+
+QString Text(const std::string& bytes) {
+    if (bytes.size() <= kShownLength) return QString::fromStdString(Cp1250ToUtf8(bytes));
+    return QString::fromStdString(Cp1250ToUtf8(bytes.substr(0, kShownLength))) + QChar(0x2026);
+}
 
 QTreeWidgetItem* MakeItem(const OdlNode& node) {
     auto* item = new QTreeWidgetItem;
@@ -95,10 +102,13 @@ void TLabelKeywordsWindow::ShowLabel() {
     if (label.problem.empty()) {
         qsizetype blockCount = 0;
         for (const OdlNode& node : label.nodes) blockCount += node.kind == OdlNodeKind::Keyword ? 0 : 1;
-        note_->setText(tr("The label of %1: %2 keywords in %3 objects and groups.")
+        const qsizetype keywords = static_cast<qsizetype>(label.nodes.size()) - blockCount;
+        note_->setText(tr("The label of %1: %2 %3 in %4 %5.")
                            .arg(name)
-                           .arg(static_cast<qsizetype>(label.nodes.size()) - blockCount)
-                           .arg(blockCount));
+                           .arg(keywords)
+                           .arg(keywords == 1 ? tr("keyword") : tr("keywords"))
+                           .arg(blockCount)
+                           .arg(blockCount == 1 ? tr("object or group") : tr("objects and groups")));
     } else {
         note_->setText(tr("The label of %1 is read up to line %2: %3.")
                            .arg(name)

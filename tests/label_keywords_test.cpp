@@ -35,6 +35,8 @@ private slots:
     void filterKeepsMatchesAndTheirBlocks_data();
     void filterKeepsMatchesAndTheirBlocks();
     void statusBarTellsADifferentRasterSize();
+    void hostileLabelsShowWhatCouldBeRead_data();
+    void hostileLabelsShowWhatCouldBeRead();
 
 private:
     QWidget* Window() const { return form_->findChild<QWidget*>("LabelKeywordsWindow"); }
@@ -138,6 +140,35 @@ void LabelKeywordsTest::statusBarTellsADifferentRasterSize() {
     QCOMPARE(form_->statusBar()->currentMessage(), note);
     CloseImage();
     QCOMPARE(form_->statusBar()->currentMessage(), QString());
+}
+
+void LabelKeywordsTest::hostileLabelsShowWhatCouldBeRead_data() {
+    QTest::addColumn<QByteArray>("label");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<int>("rows");
+    QByteArray garbage(70'000, '\0');
+    for (int i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>(i * 7919 % 251);
+    QTest::newRow("garbage") << garbage << "The label of V0501.img holds no keywords." << 0;
+    QTest::newRow("unbalanced") << QByteArray("A = 1\r\nEND_GROUP = G\r\nB = 2\r\n")
+                                << "The label of V0501.img is read up to line 2: a block ends that was not begun." << 1;
+    QTest::newRow("unterminated text") << QByteArray("A = 1\r\nOBJECT = IMAGE\r\nNOTE = \"open\r\n\r\n")
+                                       << "The label of V0501.img is read up to line 3: a quoted text is not closed."
+                                       << 2;
+    QTest::newRow("one line of 1 MiB") << "A = " + QByteArray(1 << 20, 'x')
+                                       << "The label of V0501.img: 1 keyword in 0 objects and groups." << 1;
+}
+
+void LabelKeywordsTest::hostileLabelsShowWhatCouldBeRead() {
+    QFETCH(QByteArray, label);
+    QFETCH(QString, note);
+    QFETCH(int, rows);
+    WriteImage("V0501.img", 90);
+    dir_->write("V0501.lbl", label.toStdString());
+    Trigger("LabelKeywords1");
+    Open("V0501.img");
+    QCOMPARE(Note(), note);
+    QCOMPARE(Rows().size(), rows);
+    QVERIFY(Tree()->grab().width() > 0);  // painted
 }
 
 QTEST_MAIN(LabelKeywordsTest)
