@@ -6,12 +6,21 @@
 // IMAGE_MAP_PROJECTION object. Read on its own, apart from the 67 lines of
 // the Info box.
 
+#include <cstddef>
 #include <optional>
+#include <string_view>
 
 #include "core/map_projection.h"
 #include "core/odl.h"
 
 namespace dusk {
+
+// The first block named `name` (letter case ignored) of `kind`; npos when
+// there is none.
+std::size_t FindBlock(const OdlLabel& label, OdlNodeKind kind, std::string_view name);
+// The keyword `name` among the direct members of the block at `block`, or
+// among the top-level statements when `block` is npos; null when absent.
+const OdlNode* FindKeyword(const OdlLabel& label, std::size_t block, std::string_view name);
 
 // LINES and LINE_SAMPLES of the label's IMAGE object, when both are whole
 // numbers above 0.

@@ -311,24 +311,4 @@ OdlLabel ParseOdl(std::string_view text) {
     }
 }
 
-std::size_t FindBlock(const OdlLabel& label, OdlNodeKind kind, std::string_view name) {
-    for (std::size_t i = 0; i < label.nodes.size(); ++i) {
-        const OdlNode& node = label.nodes[i];
-        if (node.kind == kind && SameName(node.name, name)) return i;
-    }
-    return std::string::npos;
-}
-
-const OdlNode* FindKeyword(const OdlLabel& label, std::size_t block, std::string_view name) {
-    const bool top = block == std::string::npos;
-    if (!top && block >= label.nodes.size()) return nullptr;
-    const int depth = top ? 0 : label.nodes[block].depth + 1;
-    for (std::size_t i = top ? 0 : block + 1; i < label.nodes.size(); ++i) {
-        const OdlNode& node = label.nodes[i];
-        if (node.depth < depth) break;
-        if (node.depth == depth && node.kind == OdlNodeKind::Keyword && SameName(node.name, name)) return &node;
-    }
-    return nullptr;
-}
-
 }  // namespace dusk

@@ -56,11 +56,4 @@ struct OdlLabel {
 // are closed there.
 OdlLabel ParseOdl(std::string_view text);
 
-// The first block named `name` (letter case ignored) of `kind`; npos when
-// there is none.
-std::size_t FindBlock(const OdlLabel& label, OdlNodeKind kind, std::string_view name);
-// The keyword `name` among the direct members of the block at `block`, or
-// among the top-level statements when `block` is npos; null when absent.
-const OdlNode* FindKeyword(const OdlLabel& label, std::size_t block, std::string_view name);
-
 }  // namespace dusk

@@ -5,6 +5,7 @@
 # collection that SAMPLES_TOOL (duskmapper-samples) lays out:
 #   OUTDIR/load_render  16 control bytes, then the first rows of a sample
 #   OUTDIR/label        the sample labels and a few image names
+#   OUTDIR/odl          the sample labels and a few broken keyword labels
 #   OUTDIR/file_list    the sample names, one per line, in small groups
 # Nothing here is kept in the source tree; the seeds are made anew each run.
 set -euo pipefail
@@ -16,7 +17,7 @@ fi
 tool=$1
 out=$2
 samples=$out/samples
-mkdir -p "$out/load_render" "$out/label" "$out/file_list"
+mkdir -p "$out/load_render" "$out/label" "$out/odl" "$out/file_list"
 "$tool" "$samples" >/dev/null
 
 # One control block: option flags (16 bits), contrast and brightness (32 bits
@@ -62,6 +63,13 @@ cp "$samples/V05INFO.TXT" "$out/label/info"
 for name in V0501.img V0502.IMG ed512.img 69_131A.IMG v05.img; do
   printf '%s' "$name" >"$out/label/name-$name"
 done
+
+# Keyword labels: the samples' whole, and the ways a label goes wrong.
+cp "$samples"/*.lbl "$out/odl/"
+printf 'OBJECT = A\r\n  GROUP = B\r\n    K = (1 <KM>, {X, "y"})\r\n  END_GROUP = A\r\nEND_OBJECT\r\n' >"$out/odl/unbalanced"
+printf 'NOTE = "never\r\n closed\r\nEND\r\n' >"$out/odl/unterminated"
+printf '^IMAGE = ("V0512.IMG", 2)\r\n/* open comment\r\nX = 16#FF# <M/PIXEL>\r\n' >"$out/odl/comment"
+printf 'A = ((((((((1))))))))\r\nOBJECT = O\r\nOBJECT = O\r\nOBJECT = O\r\nEND\r\n' >"$out/odl/nested"
 
 # File lists: the sample folder's names, eight to a seed at most.
 (cd "$samples" && ls) | split -l 8 - "$out/file_list/names-"
