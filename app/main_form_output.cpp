@@ -20,7 +20,7 @@
 #include "core/image_state.h"
 #include "core/print_layout.h"
 #include "core/readout.h"
-#include "output/picture_file.h"
+#include "output/tiff_file.h"
 
 namespace dusk::app {
 

@@ -79,20 +79,4 @@ std::optional<GreyPicture> GreyFromBitmap(std::span<const std::uint8_t> bitmap) 
     return picture;
 }
 
-bool EncodePicture(PictureFormat format, std::span<const std::uint8_t> bitmapFile,
-                   const std::optional<Georeference>& georeference, std::vector<std::uint8_t>& file,
-                   std::string& error) {
-    if (format == PictureFormat::Bmp) {
-        file.assign(bitmapFile.begin(), bitmapFile.end());
-        return true;
-    }
-    const std::optional<GreyPicture> picture = GreyFromBitmap(bitmapFile);
-    if (!picture) {
-        error = "the rendered picture is not a 24-bit bitmap";
-        return false;
-    }
-    if (format == PictureFormat::Png) return EncodePng(*picture, file, error);
-    return EncodeTiff(*picture, georeference, file, error);
-}
-
 }  // namespace dusk

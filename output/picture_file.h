@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "geo/picture_georeference.h"
 
 namespace dusk {
 
@@ -38,15 +37,5 @@ std::optional<GreyPicture> GreyFromBitmap(std::span<const std::uint8_t> bitmapFi
 
 // An 8-bit grey PNG file of the picture.
 bool EncodePng(const GreyPicture& picture, std::vector<std::uint8_t>& file, std::string& error);
-// An 8-bit grey TIFF file of the picture; a GeoTIFF when `georeference` is
-// given.
-bool EncodeTiff(const GreyPicture& picture, const std::optional<Georeference>& georeference,
-                std::vector<std::uint8_t>& file, std::string& error);
-
-// The rendered bitmap file in `format`: the bitmap itself, or its samples as
-// PNG or TIFF (georeferenced where `georeference` is given).
-bool EncodePicture(PictureFormat format, std::span<const std::uint8_t> bitmapFile,
-                   const std::optional<Georeference>& georeference, std::vector<std::uint8_t>& file,
-                   std::string& error);
 
 }  // namespace dusk

@@ -11,7 +11,7 @@
 #include <gdal_frmts.h>
 #include <unistd.h>
 
-#include "output/picture_file.h"
+#include "output/tiff_file.h"
 
 namespace dusk {
 

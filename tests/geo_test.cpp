@@ -17,7 +17,7 @@
 #include "geo/lat_lon_text.h"
 #include "geo/map_coordinates.h"
 #include "geo/picture_georeference.h"
-#include "output/picture_file.h"
+#include "output/tiff_file.h"
 #include "temp_dir.h"
 
 namespace {

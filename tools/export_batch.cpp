@@ -18,6 +18,7 @@
 #include "tools/export_render.h"
 #include "tools/ordered_workers.h"
 #include "tools/progress.h"
+#include "tools/tiff_module.h"
 
 namespace dusk {
 
@@ -46,13 +47,15 @@ ItemOutcome Convert(const std::string& input, const std::string& target, const E
             if (!WriteFileReplacing(target, buffers.Bitmap(), reason)) return "cannot write " + target + ": " + reason;
             return std::nullopt;
         }
-        // A TIFF is georeferenced where the label gives a map projection.
-        std::optional<Georeference> georeference;
-        if (format == PictureFormat::Tiff && State().Projection) {
-            georeference = PictureGeoreference(*State().Projection, CurrentDisplayMapping());
-        }
+        const std::optional<GreyPicture> grey = GreyFromBitmap(buffers.Bitmap());
+        if (!grey) return input + ": the rendered picture is not a 24-bit bitmap";
         std::vector<std::uint8_t> file;
-        if (!EncodePicture(format, buffers.Bitmap(), georeference, file, reason)) return input + ": " + reason;
+        // A TIFF is georeferenced where the label gives a map projection.
+        const MapProjection* projection = State().Projection ? &*State().Projection : nullptr;
+        const bool encoded = format == PictureFormat::Png
+                                 ? EncodePng(*grey, file, reason)
+                                 : EncodeTiffThroughModule(*grey, projection, CurrentDisplayMapping(), file, reason);
+        if (!encoded) return input + ": " + reason;
         if (!WriteFileReplacing(target, file, reason)) return "cannot write " + target + ": " + reason;
     } catch (const std::exception& e) {
         return input + ": " + e.what();
