@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Map coordinates and picture files, against GDAL's own command-line tools
-// reading the same .img + .lbl pair through its PDS driver, and against
-// GDAL's readers for the files written.
+// Map coordinates and GeoTIFF files, against GDAL's own command-line tools
+// reading the same .img + .lbl pair through its PDS driver.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <gdal.h>
 #include <gtest/gtest.h>
 
 #include "core/readout.h"
@@ -245,37 +243,6 @@ TEST(PictureTransform, FollowsTheReadoutThroughEveryDisplayMapping) {
                 ASSERT_LT(row, point.row + m.reduction) << x << "," << y;
             }
         }
-    }
-}
-
-// PNG and TIFF files of a picture with odd sides, read back by GDAL's own
-// readers (libpng's and libtiff's), hold exactly its samples, top row first.
-TEST(PictureFiles, PngAndTiffDecodeToTheSamples) {
-    dusk::GreyPicture picture{37, 11, {}};
-    for (int i = 0; i < 37 * 11; ++i) picture.samples.push_back(static_cast<std::uint8_t>(i * 7 + i / 37));
-    TempDir dir;
-    GDALAllRegister();
-    for (const dusk::PictureFormat format : {dusk::PictureFormat::Png, dusk::PictureFormat::Tiff}) {
-        std::vector<std::uint8_t> bytes;
-        std::string error;
-        ASSERT_TRUE(format == dusk::PictureFormat::Png ? dusk::EncodePng(picture, bytes, error)
-                                                       : dusk::EncodeTiff(picture, std::nullopt, bytes, error))
-            << error;
-        const std::string path = dir.WriteFile(std::string("p") + dusk::ExtensionOf(format), bytes);
-        GDALDatasetH dataset = GDALOpen(path.c_str(), GA_ReadOnly);
-        ASSERT_NE(dataset, nullptr) << path;
-        EXPECT_STREQ(GDALGetDriverShortName(GDALGetDatasetDriver(dataset)),
-                     format == dusk::PictureFormat::Png ? "PNG" : "GTiff");
-        ASSERT_EQ(GDALGetRasterCount(dataset), 1);
-        GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
-        EXPECT_EQ(GDALGetRasterDataType(band), GDT_Byte);
-        EXPECT_EQ(GDALGetRasterColorInterpretation(band), GCI_GrayIndex);
-        std::vector<std::uint8_t> read(picture.samples.size());
-        ASSERT_EQ(GDALGetRasterXSize(dataset), 37);
-        ASSERT_EQ(GDALGetRasterYSize(dataset), 11);
-        ASSERT_EQ(GDALRasterIO(band, GF_Read, 0, 0, 37, 11, read.data(), 37, 11, GDT_Byte, 0, 0), CE_None);
-        GDALClose(dataset);
-        EXPECT_EQ(read, picture.samples) << path;
     }
 }
 
