@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pointer and the drops: the pixel readout at the right of the status bar
-// (where the sample under the pointer sits in the file, its value there and
-// the value shown), and opening an image file dropped on the main window.
+// (where the sample under the pointer sits in the file, its value there, the
+// value shown and, where the label gives a map projection, its latitude and
+// longitude), and opening an image file dropped on the main window.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -25,6 +26,8 @@
 #include "app/scan_timer.h"
 #include "core/image_state.h"
 #include "core/readout.h"
+#include "geo/lat_lon_text.h"
+#include "geo/map_coordinates.h"
 
 namespace dusk::app {
 
@@ -116,12 +119,23 @@ void TMainForm::ShowReadout(QPoint pixel) {
     }
     const std::int64_t index = static_cast<std::int64_t>(point.row) * s.ImageWidth + point.column;
     const QString where = tr("Row %1, column %2").arg(point.row).arg(point.column);
+    QString text;
     if (s.FileLength < 0 || index >= s.FileLength) {
-        readout_->setText(tr("%1: beyond the file's data, shown %2").arg(where).arg(shown));
+        text = tr("%1: beyond the file's data, shown %2").arg(where).arg(shown);
     } else {
         const int stored = s.OriginalImage[static_cast<std::size_t>(index)];
-        readout_->setText(tr("%1: file value %2, shown %3").arg(where).arg(stored).arg(shown));
+        text = tr("%1: file value %2, shown %3").arg(where).arg(stored).arg(shown);
     }
+    // The coordinates are built once per projection and kept.
+    if (s.Projection) {
+        if (const MapCoordinates* map = CoordinatesFor(*s.Projection)) {
+            if (const std::optional<LatLon> at = map->At(point.column, point.row)) {
+                text += QStringLiteral("; ") +
+                        QString::fromStdString(LatLonText(*at, s.Projection->positiveLongitudeWest));
+            }
+        }
+    }
+    readout_->setText(text);
 }
 
 void TMainForm::ClearReadout() { readout_->clear(); }

@@ -19,6 +19,8 @@
 #include "app/main_form.h"
 #include "core/image_state.h"
 #include "core/print_layout.h"
+#include "core/readout.h"
+#include "output/tiff_file.h"
 
 namespace dusk::app {
 
@@ -29,6 +31,7 @@ struct TMainForm::OutputDialogs {
     QPrinter printer{QPrinter::HighResolution};
     QFileDialog* saveDialog = nullptr;  // SavePictureDialog
     ImageChooser saveChooser;
+    QString chosenFilter;  // the save dialog's filter when it was last accepted
     PrinterDialog print;
     PrinterDialog setup;
 };
@@ -36,6 +39,28 @@ struct TMainForm::OutputDialogs {
 namespace {
 
 [[noreturn]] void Fail(const QString& message) { throw std::runtime_error(message.toStdString()); }
+
+// The save dialog's filters: the two bitmap entries first, bitmaps the default.
+const QString kPngFilter = QStringLiteral("PNG images (*.png)");
+const QString kTiffFilter = QStringLiteral("TIFF images (*.tif *.tiff)");
+
+PictureFormat FormatOfFilter(const QString& filter) {
+    if (filter == kPngFilter) return PictureFormat::Png;
+    if (filter == kTiffFilter) return PictureFormat::Tiff;
+    return PictureFormat::Bmp;
+}
+
+// The picture's grey samples, top row first: red, green and blue agree.
+GreyPicture GreyOf(const QImage& picture) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    GreyPicture grey{rgb.width(), rgb.height(), {}};
+    grey.samples.reserve(static_cast<std::size_t>(rgb.width()) * static_cast<std::size_t>(rgb.height()));
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) grey.samples.push_back(static_cast<std::uint8_t>(qRed(row[x])));
+    }
+    return grey;
+}
 
 }  // namespace
 
@@ -49,8 +74,12 @@ void TMainForm::CreateOutputDialogs() {
     out.saveDialog->setAcceptMode(QFileDialog::AcceptSave);
     out.saveDialog->setFileMode(QFileDialog::AnyFile);
     out.saveDialog->setOption(QFileDialog::DontUseNativeDialog);
-    out.saveDialog->setNameFilters({QStringLiteral("*.bmp"), QStringLiteral("Bitmaps (*.bmp)")});
+    out.saveDialog->setNameFilters({QStringLiteral("*.bmp"), QStringLiteral("Bitmaps (*.bmp)"), kPngFilter, kTiffFilter});
     out.saveDialog->setDefaultSuffix(QStringLiteral("bmp"));
+    // A name typed without extension gets that of the chosen filter.
+    connect(out.saveDialog, &QFileDialog::filterSelected, out.saveDialog, [dialog = out.saveDialog](const QString& f) {
+        dialog->setDefaultSuffix(QString::fromLatin1(ExtensionOf(FormatOfFilter(f)) + 1));
+    });
     out.saveDialog->resize(800, 520);
 
     SetSaveChooser(nullptr);
@@ -106,29 +135,56 @@ QString TMainForm::ChooseSaveName() {
         output_->saveDialog->selectFile(image.completeBaseName() + QStringLiteral(".bmp"));
     }
     if (output_->saveDialog->exec() != QDialog::Accepted) return {};
+    output_->chosenFilter = output_->saveDialog->selectedNameFilter();
     const QStringList chosen = output_->saveDialog->selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.front();
 }
 
 // The picture is written to a temporary file in the same folder and renamed
 // into place once it is complete, so a save that fails leaves any earlier
-// file of that name as it was.
+// file of that name as it was. The format is that of the name's extension
+// (.bmp, .png, .tif, .tiff), else that of the filter chosen in the dialog, else
+// a bitmap: a name ending in .jpg still gets a bitmap.
 void TMainForm::SaveAs() {
+    output_->chosenFilter.clear();
     const QString path = output_->saveChooser();
     // A scan may have moved on while the dialog was open: the picture on
     // display now is the one saved.
     if (path.isEmpty() || currentChild_ == nullptr) return;
-    // 24 bits per pixel whatever the extension: Qt would write a grey image
-    // with 8 bits and a colour table.
-    const QImage picture = currentChild_->Picture().convertToFormat(QImage::Format_RGB32);
+    const PictureFormat format =
+        FormatOfName(QFileInfo(path).fileName().toStdString()).value_or(FormatOfFilter(output_->chosenFilter));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) Fail(tr("Could not save %1: %2").arg(path, file.errorString()));
-    QImageWriter writer(&file, "BMP");
-    if (!writer.write(picture)) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
-        file.cancelWriting();
-        Fail(tr("Could not save %1: %2").arg(path, reason));
+    if (format == PictureFormat::Bmp) {
+        // 24 bits per pixel whatever the extension: Qt would write a grey image
+        // with 8 bits and a colour table.
+        const QImage picture = currentChild_->Picture().convertToFormat(QImage::Format_RGB32);
+        QImageWriter writer(&file, "BMP");
+        if (!writer.write(picture)) {
+            const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+            file.cancelWriting();
+            Fail(tr("Could not save %1: %2").arg(path, reason));
+        }
+    } else {
+        const GreyPicture grey = GreyOf(currentChild_->Picture());
+        std::vector<std::uint8_t> bytes;
+        std::string reason;
+        bool encoded = false;
+        if (format == PictureFormat::Png) {
+            encoded = EncodePng(grey, bytes, reason);
+        } else {
+            // Georeferenced where the label gives a map projection.
+            std::optional<Georeference> georeference;
+            if (State().Projection) georeference = PictureGeoreference(*State().Projection, CurrentDisplayMapping());
+            encoded = EncodeTiff(grey, georeference, bytes, reason);
+        }
+        const auto size = static_cast<qint64>(bytes.size());
+        if (!encoded || file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+            const QString why = encoded ? file.errorString() : QString::fromStdString(reason);
+            file.cancelWriting();
+            Fail(tr("Could not save %1: %2").arg(path, why));
+        }
     }
     if (!file.commit()) Fail(tr("Could not save %1: %2").arg(path, file.errorString()));
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include <gdal.h>
 #include <gtest/gtest.h>
 
 #include "core/image_state.h"
@@ -191,6 +192,9 @@ TEST(ExportParse, BadCommandLinesAreUsageErrors) {
         {"-j0", "a.img", "-o", "x"},
         {"--jobs=", "a.img", "-o", "x"},
         {"a.img", "-o", "x", "-j"},
+        {"--format", "gif", "a.img", "-o", "x"},
+        {"a.img", "-o", "x", "--format"},
+        {"--stats", "--format=png", "a.img"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
@@ -232,6 +236,28 @@ TEST(ExportNames, BitmapNameReplacesTheExtension) {
         {"a.b.img", "a.b.bmp"}, {".img", ".img.bmp"},       {"x.", "x.bmp"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(dusk::BitmapNameFor(in), out) << in;
+    EXPECT_EQ(dusk::OutputNameFor("V05.img", dusk::PictureFormat::Png), "V05.png");
+    EXPECT_EQ(dusk::OutputNameFor(".img", dusk::PictureFormat::Tiff), ".img.tif");
+}
+
+TEST(ExportParse, FormatFromTheOptionElseTheOutputsExtension) {
+    using F = dusk::PictureFormat;
+    const std::pair<std::vector<std::string>, F> cases[] = {
+        {{"a.img", "-o", "a.png"}, F::Png},
+        {{"a.img", "-o", "dir.d/A.TIFF"}, F::Tiff},
+        {{"a.img", "-o", "a.tif", "--format", "bmp"}, F::Bmp},
+        {{"--format=png", "a.img", "-o", "a.bmp"}, F::Png},
+        {{"--format", "TIF", "a.img", "-o", "a"}, F::Tiff},
+        {{"a.img", "-o", "a.jpg"}, F::Bmp},
+        {{"a.img", "-o", ".png"}, F::Bmp},
+        {{"a.img", "b.img", "-o", "out.png"}, F::Bmp},  // a folder
+        {{"a.img", "b.img", "-o", "out", "--format", "tiff"}, F::Tiff},
+    };
+    for (const auto& [args, format] : cases) {
+        const auto parsed = dusk::ParseExportCommandLine(args);
+        ASSERT_EQ(parsed.outcome, dusk::ParseOutcome::Run) << parsed.message;
+        EXPECT_EQ(dusk::OutputFormat(parsed.settings), format) << ::testing::PrintToString(args);
+    }
 }
 
 // ---------------------------------------------------------------- rendering
@@ -422,6 +448,36 @@ TEST_F(ExportTest, BatchNamesEachOutputAfterItsInput) {
     EXPECT_EQ(ReadAll(folder + "/V0502.bmp").size(), 3481014u);
     EXPECT_EQ(ReadAll(folder + "/notes.bmp").size(), 2083014u);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+}
+
+// PNG and TIFF outputs, read back by GDAL's readers, hold exactly the samples
+// of the bitmap, top row first; a batch names them .png and .tif.
+TEST_F(ExportTest, PngAndTiffHoldTheSamplesOfTheBitmap) {
+    const std::string image = Image("V0501.img");
+    ASSERT_EQ(Export({image, "--rotate", "--minimize-half", "-o", Path("out.bmp")}).status, 0);
+    const Bytes bmp = ReadAll(Path("out.bmp"));
+    const std::string other = Image("V0502.img");
+    ASSERT_EQ(Export({image, other, "--rotate", "--minimize-half", "--format", "png", "-o", Path("p")}).status, 0);
+    ASSERT_EQ(Export({image, "--rotate", "--minimize-half", "-o", Path("out.tiff")}).status, 0);
+    GDALAllRegister();
+    for (const std::string& name : {Path("p/V0501.png"), Path("out.tiff")}) {
+        GDALDatasetH dataset = GDALOpen(name.c_str(), GA_ReadOnly);
+        ASSERT_NE(dataset, nullptr) << name;
+        ASSERT_EQ(GDALGetRasterXSize(dataset), kW);
+        ASSERT_EQ(GDALGetRasterYSize(dataset), kH);
+        ASSERT_EQ(GDALGetRasterCount(dataset), 1);
+        Bytes grey(kW * kH);
+        ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(dataset, 1), GF_Read, 0, 0, kW, kH, grey.data(), kW, kH, GDT_Byte, 0, 0),
+                  CE_None);
+        GDALClose(dataset);
+        int wrong = 0;
+        for (int y = 0; y < kH; ++y) {
+            for (int x = 0; x < kW; ++x) {
+                wrong += grey[static_cast<std::size_t>(y) * kW + x] != bmp[54 + 3 * ((kH - 1 - y) * kW + x)];
+            }
+        }
+        EXPECT_EQ(wrong, 0) << name;
+    }
 }
 
 TEST_F(ExportTest, SameOutputNameTwiceIsAnErrorForTheSecond) {

@@ -88,6 +88,7 @@ private slots:
     void readoutAfterOriginalImage();
     void readoutFollowsRerenderUnderRestingPointer();
     void readoutBeyondTheFilesData();
+    void readoutGivesMapCoordinates();
     void readoutClearsWithoutHidingLoadProblems();
 
     void dropOpensAsOpenDoes();
@@ -263,6 +264,26 @@ void IntegrationTest::readoutBeyondTheFilesData() {
     QCOMPARE(Readout(), SampleText(475, 299, SampleAt(475, 299)));
     PointAtPixel(300, 475);
     QCOMPARE(Readout(), QStringLiteral("Row 475, column 300: beyond the file's data, shown 0"));
+}
+
+// On a simple cylindrical map with no standard parallel, latitude and
+// longitude grow by MAP_SCALE / radius radians per line and per sample from
+// the projection's origin.
+void IntegrationTest::readoutGivesMapCoordinates() {
+    if (ScaledByTwo()) QSKIP("positions here are device pixels at a ratio of 1");
+    OpenPath(WriteImage("V0501.img", TestSamples()));
+    dusk::MapProjection projection;
+    projection.type = "SIMPLE_CYLINDRICAL";
+    projection.aAxisRadius = projection.cAxisRadius = 6051.8;
+    projection.lineProjectionOffset = 330;
+    projection.sampleProjectionOffset = 526;
+    projection.mapScale = 2;
+    dusk::State().Projection = projection;
+    Trigger({"ToolButton33"});  // turned: pixel (10, 20) is file row 639, column 1041
+    PointAtPixel(10, 20);
+    const double degrees = 2 / 6051.8 * 180 / M_PI;
+    const QString at = QString::asprintf("; %.2f\u00B0 S, %.2f\u00B0 E", (639 - 330) * degrees, (1041 - 526) * degrees);
+    QCOMPARE(Readout(), SampleText(639, 1041, Shown(10, 20)) + at);
 }
 
 void IntegrationTest::readoutClearsWithoutHidingLoadProblems() {

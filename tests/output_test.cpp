@@ -18,6 +18,7 @@
 #include <vector>
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -44,6 +45,8 @@
 #include "core/image_state.h"
 #include "core/print_layout.h"
 #include "tools/export.h"
+
+#include <gdal.h>
 
 using dusk::State;
 using dusk::app::TChild;
@@ -155,6 +158,9 @@ private slots:
     void saveWritesWholePicture_data();
     void saveWritesWholePicture();
     void saveDialogAddsExtension();
+    void saveOtherFormats_data();
+    void saveOtherFormats();
+    void saveDialogFilterChoosesFormat();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
     void printPlacesPicture_data();
@@ -222,7 +228,8 @@ void OutputTest::dialogsAndKeys() {
     QVERIFY(save != nullptr && save->isHidden());
     QCOMPARE(save->windowTitle(), QStringLiteral("Save image"));
     QCOMPARE(save->defaultSuffix(), QStringLiteral("bmp"));
-    QCOMPARE(save->nameFilters(), (QStringList{"*.bmp", "Bitmaps (*.bmp)"}));
+    QCOMPARE(save->nameFilters(),
+             (QStringList{"*.bmp", "Bitmaps (*.bmp)", "PNG images (*.png)", "TIFF images (*.tif *.tiff)"}));
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
 
@@ -310,6 +317,86 @@ void OutputTest::saveDialogAddsExtension() {
     QVERIFY(saved.size() > 54);
     QCOMPARE(saved.substr(0, 2), std::string("BM"));
     QVERIFY(!std::filesystem::exists(dir_->path() / "noext"));
+}
+
+void OutputTest::saveOtherFormats_data() {
+    QTest::addColumn<QString>("saveName");
+    QTest::newRow("png") << "x.png";
+    QTest::newRow("tif") << "y.TIF";
+    QTest::newRow("tiff") << "z.tiff";
+}
+
+// PNG and TIFF files of a turned picture hold its grey samples, top row first;
+// a TIFF of an image whose label gives a map projection carries it, with the
+// turned picture's geotransform.
+void OutputTest::saveOtherFormats() {
+    QFETCH(QString, saveName);
+    OpenFile(WriteImage("V0501.img", kWide));
+    Trigger("ToolButton33");  // Rotate
+    dusk::MapProjection projection;
+    projection.type = "SIMPLE CYLINDRICAL";
+    projection.aAxisRadius = projection.cAxisRadius = 6051.8;
+    projection.lineProjectionOffset = 100;
+    projection.sampleProjectionOffset = -200;
+    projection.mapScale = 2;
+    State().Projection = projection;
+    const QString target = Path(saveName.toStdString());
+    form_->SetSaveChooser([target] { return target; });
+    Trigger("SaveAs1");
+
+    GDALAllRegister();
+    GDALDatasetH file = GDALOpen(target.toUtf8().constData(), GA_ReadOnly);
+    QVERIFY(file != nullptr);
+    const bool png = saveName.endsWith("png");
+    QCOMPARE(QString(GDALGetDriverShortName(GDALGetDatasetDriver(file))), png ? QString("PNG") : QString("GTiff"));
+    std::vector<std::uint8_t> grey(static_cast<std::size_t>(kWide.width) * kWide.height);
+    const CPLErr read = GDALRasterIO(GDALGetRasterBand(file, 1), GF_Read, 0, 0, kWide.width, kWide.height,
+                                     grey.data(), kWide.width, kWide.height, GDT_Byte, 0, 0);
+    double t[6] = {};
+    const bool georeferenced = GDALGetGeoTransform(file, t) == CE_None;
+    const QString wkt = GDALGetProjectionRef(file);
+    GDALClose(file);
+    QCOMPARE(read, CE_None);
+    const QImage picture = form_->CurrentChild()->Picture();
+    int wrong = 0;
+    for (int y = 0; y < kWide.height; ++y) {
+        for (int x = 0; x < kWide.width; ++x) wrong += grey[y * kWide.width + x] != qRed(picture.pixel(x, y));
+    }
+    QCOMPARE(wrong, 0);
+    if (png) return;
+    // Turned: the top left pixel is the file's last sample, so the picture
+    // starts at the far corner of the file's raster and runs back.
+    QVERIFY(georeferenced);
+    QVERIFY(wkt.contains("SIMPLE_CYLINDRICAL VENUS"));
+    const double d = 2000;
+    QCOMPARE(t[0], (200 - 0.5 + kWide.width) * d);
+    QCOMPARE(t[1], -d);
+    QCOMPARE(t[3], (100 + 0.5 - kWide.height) * d);
+    QCOMPARE(t[5], d);
+    QCOMPARE(t[2], 0.0);
+    QCOMPARE(t[4], 0.0);
+}
+
+// Choosing the PNG filter and typing a bare name saves NAME.png as PNG.
+void OutputTest::saveDialogFilterChoosesFormat() {
+    OpenFile(WriteImage("V0501.img", kWide));
+    form_->SetSaveChooser(nullptr);  // the real dialog
+    auto* dialog = form_->findChild<QFileDialog*>("SavePictureDialog");
+    QTimer::singleShot(0, dialog, [&] {
+        dialog->setDirectory(QString::fromStdString(dir_->path().string()));
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        if (types != nullptr) {
+            types->setCurrentIndex(2);
+            emit types->activated(2);
+            emit types->textActivated(types->currentText());
+        }
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (name != nullptr) name->setText("typed");
+        QMetaObject::invokeMethod(dialog, "accept");
+        if (dialog->isVisible()) dialog->reject();
+    });
+    Trigger("SaveAs1");
+    QCOMPARE(ReadAll(dir_->path() / "typed.png").substr(0, 4), std::string("\x89PNG"));
 }
 
 void OutputTest::failedSaveKeepsOldFile_data() {

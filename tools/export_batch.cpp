@@ -12,11 +12,13 @@
 #include <thread>
 
 #include "core/paths.h"
+#include "core/readout.h"
 #include "tools/atomic_write.h"
 #include "tools/batch_overlap.h"
 #include "tools/export_render.h"
 #include "tools/ordered_workers.h"
 #include "tools/progress.h"
+#include "tools/tiff_module.h"
 
 namespace dusk {
 
@@ -36,11 +38,25 @@ bool SameFile(const std::string& a, const std::string& b) {
 ItemOutcome Convert(const std::string& input, const std::string& target, const ExportSettings& settings) {
     if (SameFile(input, target)) return input + ": the output " + target + " is the input itself";
     try {
-        // The bitmap is written straight from the working buffer.
         const WorkingBuffers buffers = RenderForExport(input, settings);
         if (State().FileLength < 0) return input + ": " + State().ReadError;
         std::string reason;
-        if (!WriteFileReplacing(target, buffers.Bitmap(), reason)) return "cannot write " + target + ": " + reason;
+        const PictureFormat format = OutputFormat(settings);
+        if (format == PictureFormat::Bmp) {
+            // The bitmap is written straight from the working buffer.
+            if (!WriteFileReplacing(target, buffers.Bitmap(), reason)) return "cannot write " + target + ": " + reason;
+            return std::nullopt;
+        }
+        const std::optional<GreyPicture> grey = GreyFromBitmap(buffers.Bitmap());
+        if (!grey) return input + ": the rendered picture is not a 24-bit bitmap";
+        std::vector<std::uint8_t> file;
+        // A TIFF is georeferenced where the label gives a map projection.
+        const MapProjection* projection = State().Projection ? &*State().Projection : nullptr;
+        const bool encoded = format == PictureFormat::Png
+                                 ? EncodePng(*grey, file, reason)
+                                 : EncodeTiffThroughModule(*grey, projection, CurrentDisplayMapping(), file, reason);
+        if (!encoded) return input + ": " + reason;
+        if (!WriteFileReplacing(target, file, reason)) return "cannot write " + target + ": " + reason;
     } catch (const std::exception& e) {
         return input + ": " + e.what();
     }
@@ -55,11 +71,11 @@ unsigned WorkerCount(const ExportSettings& settings, std::size_t count) {
     return static_cast<unsigned>(std::min<std::size_t>(asked, count));
 }
 
-std::string BitmapNameFor(const std::string& inputName) {
+std::string OutputNameFor(const std::string& inputName, PictureFormat format) {
     // A leading dot starts a hidden name, not an extension.
     const auto dot = inputName.rfind('.');
-    if (dot == std::string::npos || dot == 0) return inputName + ".bmp";
-    return inputName.substr(0, dot) + ".bmp";
+    if (dot == std::string::npos || dot == 0) return inputName + ExtensionOf(format);
+    return inputName.substr(0, dot) + ExtensionOf(format);
 }
 
 int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) {
@@ -88,7 +104,7 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
     std::vector<std::string> convertedTargets;
     std::set<std::string> claimed;
     for (std::size_t i = 0; batch && i < count; ++i) {
-        const std::string name = BitmapNameFor(NamePart(inputs[i]));
+        const std::string name = OutputNameFor(NamePart(inputs[i]), OutputFormat(settings));
         targets[i] = folder + name;
         if (!claimed.insert(name).second) {
             refusals[i] = inputs[i] + ": output " + name + " is already taken by an earlier input";

@@ -12,9 +12,10 @@
 
 namespace dusk {
 
-// The output name of an input name: its extension replaced by ".bmp", or
-// ".bmp" appended when it has none.
-std::string BitmapNameFor(const std::string& inputName);
+// The output name of an input name: its extension replaced by that of the
+// format (".bmp", ".png", ".tif"), or that appended when it has none.
+std::string OutputNameFor(const std::string& inputName, PictureFormat format = PictureFormat::Bmp);
+inline std::string BitmapNameFor(const std::string& inputName) { return OutputNameFor(inputName); }
 
 // Threads for `count` inputs: as many as --jobs asks for or, by default, as
 // there are cores; never more than inputs.

@@ -65,10 +65,10 @@ std::string ExportUsage() {
     return "usage: duskmapper-export [OPTIONS] IMAGE... -o OUTPUT\n"
            "       duskmapper-export --stats [OPTIONS] IMAGE...\n"
            "\n"
-           "Renders Venera 15 and 16 radar images to 24-bit bitmap files with the\n"
-           "corrections of the desktop program. With one IMAGE, OUTPUT is the bitmap file\n"
-           "to write; with several, OUTPUT is a folder (created if missing) that receives\n"
-           "one NAME.bmp per IMAGE.\n"
+           "Renders Venera 15 and 16 radar images to 24-bit bitmap files (or 8-bit grey\n"
+           "PNG or TIFF files) with the corrections of the desktop program. With one\n"
+           "IMAGE, OUTPUT is the file to write; with several, OUTPUT is a folder (created\n"
+           "if missing) that receives one NAME.bmp (NAME.png, NAME.tif) per IMAGE.\n"
            "\n"
            "Corrections (all off unless given):\n"
            "  --stretch            spread the middle 98 % of the data over the grey range\n"
@@ -86,7 +86,11 @@ std::string ExportUsage() {
            "                       upside down); not combined with the options above\n"
            "\n"
            "Other options:\n"
-           "  -o OUTPUT            the bitmap file, or the folder for several images\n"
+           "  -o OUTPUT            the picture file, or the folder for several images\n"
+           "  --format FORMAT      bmp (24-bit bitmap), png (8-bit grey) or tiff (8-bit\n"
+           "                       grey; a GeoTIFF where the label gives a map\n"
+           "                       projection); by default from OUTPUT's extension\n"
+           "                       (.png, .tif, .tiff), else bmp\n"
            "  --stats              write no picture; print CSV lines of each rendered\n"
            "                       picture's file,width,height,min,max,mean,median,\n"
            "                       stddev,black,white (samples at 0 and at 255)\n"
@@ -95,6 +99,12 @@ std::string ExportUsage() {
            "  --quiet              no progress display\n"
            "  --help               show this text\n"
            "  --version            show the version\n";
+}
+
+PictureFormat OutputFormat(const ExportSettings& settings) {
+    if (settings.format) return *settings.format;
+    if (settings.inputs.size() == 1) return FormatOfName(settings.output).value_or(PictureFormat::Bmp);
+    return PictureFormat::Bmp;
 }
 
 std::string ExportVersion() { return std::string(kExportProgram) + " " + DUSK_VERSION + "\n"; }
@@ -146,6 +156,18 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
             }
             if (settings.output.empty()) return UsageError("the output name is empty");
             outputGiven = true;
+            continue;
+        }
+        if (arg == "--format" || arg.rfind("--format=", 0) == 0) {
+            std::string value;
+            if (arg.size() > 8) {
+                value = arg.substr(9);
+            } else {
+                if (i + 1 >= args.size()) return UsageError("--format needs bmp, png or tiff");
+                value = args[++i];
+            }
+            settings.format = FormatNamed(value);
+            if (!settings.format) return UsageError("unknown format '" + value + "': bmp, png or tiff");
             continue;
         }
         if (arg.rfind("-j", 0) == 0) {
@@ -208,6 +230,7 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
 
     if (settings.inputs.empty()) return UsageError("no input image given");
     if (settings.stats && outputGiven) return UsageError("--stats writes no picture: -o is not used");
+    if (settings.stats && settings.format) return UsageError("--stats writes no picture: --format is not used");
     if (!settings.stats && !outputGiven) return UsageError("no output given (-o OUTPUT)");
     if (settings.original && correctionGiven) {
         return UsageError("--original cannot be combined with corrections or levels");

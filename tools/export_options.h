@@ -5,10 +5,12 @@
 // help and version texts.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/image_state.h"
+#include "output/picture_file.h"
 
 namespace dusk {
 
@@ -26,9 +28,16 @@ struct ExportSettings {
     // Images of a batch converted at a time, each on a thread of its own;
     // 0 means one per core.
     std::int32_t jobs = 0;
+    // --format; otherwise the output's extension says, and bmp where it
+    // says nothing (OutputFormat).
+    std::optional<PictureFormat> format;
     std::vector<std::string> inputs;
     std::string output;
 };
+
+// The format the pictures are written in: --format, else that of the
+// output's extension for a single image, else bmp.
+PictureFormat OutputFormat(const ExportSettings& settings);
 
 enum class ParseOutcome {
     Run,         // settings are complete

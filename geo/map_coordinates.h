@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Where a sample of the file's raster lies on Venus, from the map projection
+// of its label: the projected coordinate reference system, the geotransform
+// from raster to map metres, and latitude and longitude.
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/map_projection.h"
+
+namespace dusk {
+
+// Raster position to map metres, as GDAL writes it: X = t[0] + column * t[1]
+// + row * t[2], Y = t[3] + column * t[4] + row * t[5], where column and row
+// are continuous and (0, 0) is the outer top left corner of the first sample.
+using GeoTransform = std::array<double, 6>;
+
+struct LatLon {
+    double latitude = 0.0;   // degrees, north positive
+    double longitude = 0.0;  // degrees, east positive, -180 to 180
+};
+
+// The projections of the label that are understood, by their canonical name;
+// other names give no coordinates.
+enum class ProjectionKind { PolarStereographic, LambertConformal, Equirectangular, SimpleCylindrical, Sinusoidal };
+
+// The kind a MAP_PROJECTION_TYPE names, in any case, with blanks or
+// underscores ("LAMBERT CONFORMAL", "LAMBERT_CONFORMAL_CONIC", "SIMPLE
+// CYLINDRICAL"...); none for projections that are not understood.
+std::optional<ProjectionKind> KindOf(const std::string& projectionType);
+
+// The coordinates of one projection, built once and asked for every sample:
+// the coordinate transformation is kept, so a position costs microseconds.
+class MapCoordinates {
+public:
+    // Empty when the projection is not understood or its figures do not make
+    // a projection (no radius, no scale).
+    static std::unique_ptr<MapCoordinates> Make(const MapProjection& projection);
+    ~MapCoordinates();
+    MapCoordinates(const MapCoordinates&) = delete;
+    MapCoordinates& operator=(const MapCoordinates&) = delete;
+
+    // The projected reference system as WKT, on a sphere or ellipsoid named
+    // after Venus; longitudes in it count east.
+    const std::string& Wkt() const { return wkt_; }
+    // The file raster's geotransform.
+    const GeoTransform& FileTransform() const { return transform_; }
+    // The latitude and longitude of the centre of the sample at `column`, `row`
+    // of the file's raster (both from 0), on the reference system's own
+    // sphere or ellipsoid; none where the projection has no point there.
+    std::optional<LatLon> At(double column, double row) const;
+
+    const MapProjection& Projection() const { return projection_; }
+
+private:
+    struct Transformer;
+    MapCoordinates(MapProjection projection, std::string wkt, GeoTransform transform,
+                   std::unique_ptr<Transformer> transformer);
+
+    MapProjection projection_;
+    std::string wkt_;
+    GeoTransform transform_{};
+    std::unique_ptr<Transformer> transformer_;
+};
+
+// The coordinates of `projection`, built on the first call and kept on this
+// thread while the same projection is asked for; null where Make gives none.
+const MapCoordinates* CoordinatesFor(const MapProjection& projection);
+
+}  // namespace dusk
