@@ -12,11 +12,13 @@
 #include <thread>
 
 #include "core/paths.h"
+#include "load/thumbnail.h"
 #include "tools/atomic_write.h"
 #include "tools/batch_overlap.h"
 #include "tools/export_render.h"
 #include "tools/ordered_workers.h"
 #include "tools/progress.h"
+#include "tools/thumbnail_png.h"
 
 namespace dusk {
 
@@ -40,6 +42,16 @@ ItemOutcome Convert(const std::string& input, const std::string& target, const E
         const WorkingBuffers buffers = RenderForExport(input, settings);
         if (State().FileLength < 0) return input + ": " + State().ReadError;
         std::string reason;
+        if (settings.thumbnails > 0) {
+            const Thumbnail thumb = ShrinkLoadedPicture(buffers.Bitmap(), settings.thumbnails);
+            if (!thumb.Ok()) return input + ": " + thumb.failure;
+            std::vector<std::uint8_t> png;
+            if (!EncodeGreyPng(thumb.grey.data(), thumb.width, thumb.height, png, reason) ||
+                !WriteFileReplacing(target, png, reason)) {
+                return "cannot write " + target + ": " + reason;
+            }
+            return std::nullopt;
+        }
         if (!WriteFileReplacing(target, buffers.Bitmap(), reason)) return "cannot write " + target + ": " + reason;
     } catch (const std::exception& e) {
         return input + ": " + e.what();
@@ -55,18 +67,22 @@ unsigned WorkerCount(const ExportSettings& settings, std::size_t count) {
     return static_cast<unsigned>(std::min<std::size_t>(asked, count));
 }
 
-std::string BitmapNameFor(const std::string& inputName) {
+std::string OutputNameFor(const std::string& inputName, const std::string& extension) {
     // A leading dot starts a hidden name, not an extension.
     const auto dot = inputName.rfind('.');
-    if (dot == std::string::npos || dot == 0) return inputName + ".bmp";
-    return inputName.substr(0, dot) + ".bmp";
+    if (dot == std::string::npos || dot == 0) return inputName + extension;
+    return inputName.substr(0, dot) + extension;
 }
+
+std::string BitmapNameFor(const std::string& inputName) { return OutputNameFor(inputName, ".bmp"); }
 
 int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) {
     Reporter report(err, progress && !settings.quiet);
     const std::vector<std::string>& inputs = settings.inputs;
     const std::size_t count = inputs.size();
-    const bool batch = count > 1;
+    // Thumbnails always go into a folder.
+    const bool batch = count > 1 || settings.thumbnails > 0;
+    const std::string extension = settings.thumbnails > 0 ? ".png" : ".bmp";
     std::string folder;
     if (batch) {
         std::error_code ec;
@@ -88,7 +104,7 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
     std::vector<std::string> convertedTargets;
     std::set<std::string> claimed;
     for (std::size_t i = 0; batch && i < count; ++i) {
-        const std::string name = BitmapNameFor(NamePart(inputs[i]));
+        const std::string name = OutputNameFor(NamePart(inputs[i]), extension);
         targets[i] = folder + name;
         if (!claimed.insert(name).second) {
             refusals[i] = inputs[i] + ": output " + name + " is already taken by an earlier input";

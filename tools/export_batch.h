@@ -15,6 +15,8 @@ namespace dusk {
 // The output name of an input name: its extension replaced by ".bmp", or
 // ".bmp" appended when it has none.
 std::string BitmapNameFor(const std::string& inputName);
+// The same with another extension (".png" for thumbnails).
+std::string OutputNameFor(const std::string& inputName, const std::string& extension);
 
 // Threads for `count` inputs: as many as --jobs asks for or, by default, as
 // there are cores; never more than inputs.

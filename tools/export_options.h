@@ -26,6 +26,9 @@ struct ExportSettings {
     // Images of a batch converted at a time, each on a thread of its own;
     // 0 means one per core.
     std::int32_t jobs = 0;
+    // Write a PNG thumbnail no larger than this on its longer side for each
+    // input, into the output folder, instead of the bitmap; 0 for bitmaps.
+    std::int32_t thumbnails = 0;
     std::vector<std::string> inputs;
     std::string output;
 };
