@@ -26,6 +26,7 @@
 #include "app/file_names.h"
 #include "app/histogram_window.h"
 #include "app/info_box.h"
+#include "app/overview_window.h"
 #include "app/resources.h"
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
@@ -90,6 +91,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     histogram_->addActions(actions());
     connect(histogram_, &THistogramWindow::Closed, this,
             [this] { ActionOf(Cmd::HistogramItem)->setChecked(false); });
+    SetUpOverview();
     CreateOutputDialogs();
     SetUpPointerAndDrops();
     SetUpZoomField();
@@ -270,7 +272,10 @@ void TMainForm::ShowOptionStates() {
     for (int slot = 0; slot < kOptionCount; ++slot) ShowOption(Press::ActiveOption, slot, IsOn(s.DefaultOptions[slot]));
 }
 
-void TMainForm::ShowFilePosition() { counter_->setText(QString::fromStdString(PositionText())); }
+void TMainForm::ShowFilePosition() {
+    counter_->setText(QString::fromStdString(PositionText()));
+    if (overview_->isVisible()) overview_->ShowPosition(State().FilePosition);
+}
 
 void TMainForm::ChildFormClose() {
     for (const CommandRow& command : CommandTable()) {
@@ -285,6 +290,9 @@ void TMainForm::ChildFormClose() {
     currentChild_ = nullptr;
     ShowZoom();  // with no image: an empty zoom field
     histogram_->Clear();
+    // The overview belongs to the collection of the image window.
+    overview_->close();
+    overview_->Clear();
     readProblem_.clear();
     statusBar()->clearMessage();
 }

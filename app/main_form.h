@@ -31,6 +31,7 @@ namespace dusk::app {
 class TAboutBox;
 class TChild;
 class THistogramWindow;
+class TOverviewWindow;
 class TInfoBox;
 class ScanTimer;
 
@@ -95,6 +96,7 @@ public:
     void ActualSize() override;
     void FitToWindow() override;
     void ToggleHistogram() override;
+    void ToggleOverview() override;
     void SetScanPause(int milliseconds) override;
     void About() override;
     void ImageInfo() override;
@@ -152,6 +154,12 @@ private:
     void SetUpZoomField();
     void ConnectZoom(TChild* child);
     void ShowZoom();
+    // The Collection Overview (main_form_overview.cpp): made with the main
+    // window; shown the collection with the Options menu's defaults; a tile
+    // chosen there is shown as a step to it would show it.
+    void SetUpOverview();
+    void ShowOverviewCollection();
+    void ShowChosenEntry(int position);
     // A hint in the status bar for a few seconds; the load problems come back after it.
     void ShowHint(const QString& text);
     // Accepts a drop (or its entering) of an image file while Open is
@@ -168,6 +176,7 @@ private:
     TAboutBox* aboutBox_ = nullptr;
     TInfoBox* infoBox_ = nullptr;
     THistogramWindow* histogram_ = nullptr;  // HistogramWindow
+    TOverviewWindow* overview_ = nullptr;    // OverviewWindow
     std::unique_ptr<ScanTimer> timer1_;  // Timer1
     QPointer<TChild> currentChild_;
     ImageChooser chooser_;
