@@ -150,6 +150,7 @@ bool TOverviewWindow::ViewRendered() const {
     int first = 0;
     int last = -1;
     RowsInView(first, last);
+    if (last < first) return model_->Count() == 0;
     for (int row = first; row <= last; ++row) {
         if (!model_->IsRendered(row)) return false;
     }
