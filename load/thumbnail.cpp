@@ -44,21 +44,23 @@ Thumbnail ShrinkLoadedPicture(std::span<const std::uint8_t> bitmap, int size) {
     const int w = s.ImageWidth;
     const int h = s.ImageHeight;
     const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-    if (w <= 0 || h <= 0 || size <= 0 || bitmap.size() < kBitmapHeaderSize + 3 * pixels) {
+    if (w <= 0 || h <= 0 || size <= 0 || s.RawImage == nullptr || pixels > kRawImageSize ||
+        bitmap.size() < kBitmapHeaderSize + 3 * pixels) {
         thumb.failure = "no picture was rendered";
         return thumb;
     }
-    // The grey level of each pixel (blue = green = red), top row as shown
-    // first: the bitmap's rows run bottom-up.
-    std::vector<std::uint8_t> shown(pixels);
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* row = bitmap.data() + kBitmapHeaderSize + 3 * static_cast<std::size_t>(h - 1 - y) * w;
-        std::uint8_t* out = shown.data() + static_cast<std::size_t>(y) * w;
-        for (int x = 0; x < w; ++x) out[x] = row[3 * x];
-    }
+    // The bitmap's pixels are the samples of RawImage (blue = green = red),
+    // its rows bottom-up: the picture as shown is RawImage upside down. The
+    // area average of a picture turned upside down is its average turned
+    // upside down, so RawImage is averaged as it stands and the rows of the
+    // result are then put top first.
     FitThumbnail(w, h, size, thumb.width, thumb.height);
-    thumb.grey.resize(static_cast<std::size_t>(thumb.width) * static_cast<std::size_t>(thumb.height));
-    AreaAverage(shown.data(), w, h, thumb.grey.data(), thumb.width, thumb.height);
+    const auto tw = static_cast<std::size_t>(thumb.width);
+    const auto th = static_cast<std::size_t>(thumb.height);
+    std::vector<std::uint8_t> stored(tw * th);
+    AreaAverage(s.RawImage.get(), w, h, stored.data(), thumb.width, thumb.height);
+    thumb.grey.resize(tw * th);
+    for (std::size_t y = 0; y < th; ++y) std::copy_n(stored.data() + (th - 1 - y) * tw, tw, thumb.grey.data() + y * tw);
     return thumb;
 }
 

@@ -28,9 +28,10 @@ struct Thumbnail {
 void FitThumbnail(int w, int h, int size, int& tw, int& th);
 
 // The picture of the last load into the record bound to this thread (the
-// bitmap file `bitmap` of its ImageWidth x ImageHeight), shrunk by area
-// averaging to fit within size x size. A file that could not be read, or
-// held no byte, gives no picture but the reason.
+// bitmap file `bitmap` of its ImageWidth x ImageHeight, drawn from its
+// RawImage, both still held), shrunk by area averaging to fit within
+// size x size. A file that could not be read, or held no byte, gives no
+// picture but the reason.
 Thumbnail ShrinkLoadedPicture(std::span<const std::uint8_t> bitmap, int size);
 
 // Loads `path` into the record bound to this thread as a step through the
