@@ -47,7 +47,6 @@ TOverviewWindow::TOverviewWindow(QWidget* parent, int workers) : QWidget(parent,
     grid_->setSpacing(0);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    grid_->setMouseTracking(true);  // tooltips
     auto* delegate = new TileDelegate(grid_);
     grid_->setItemDelegate(delegate);
     grid_->setModel(model_);
@@ -60,8 +59,9 @@ TOverviewWindow::TOverviewWindow(QWidget* parent, int workers) : QWidget(parent,
     column->setContentsMargins(4, 4, 4, 4);
     column->addWidget(progress_);
     column->addWidget(grid_, 1);
+    // Three columns, the scroll bar, the frame and the margins.
     const int scrollBar = grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    resize(kColumns * grid_->gridSize().width() + scrollBar + 2 * grid_->frameWidth() + 8 + 2, 700);
+    resize(kColumns * grid_->gridSize().width() + scrollBar + 2 * grid_->frameWidth() + 10, 700);
 }
 
 TOverviewWindow::~TOverviewWindow() = default;
