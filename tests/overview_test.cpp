@@ -178,10 +178,12 @@ void OverviewTest::unreadableEntriesGetPlaceholders() {
 void OverviewTest::closingMidRenderAgainAndAgain() {
     OpenCollection(40);
     const QString first = Decoded(dir_->path() / Name(1).toStdString());
+    int midRender = 0;
     for (int round = 0; round < 30; ++round) {
         if (form_->CurrentChild() == nullptr) OpenFile(first);
         OpenOverview();
         QTest::qWait(round % 4);
+        if (Overview()->Rendered() < Overview()->Count()) ++midRender;
         if (round % 6 == 5) {
             // Quitting mid-render: the main window goes with its workers.
             delete form_;
@@ -193,6 +195,7 @@ void OverviewTest::closingMidRenderAgainAndAgain() {
         CloseImage();
         QCOMPARE(Overview()->Count(), 0);
     }
+    QVERIFY(midRender > 20);
 }
 
 QTEST_MAIN(OverviewTest)
