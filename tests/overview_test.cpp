@@ -94,6 +94,7 @@ private:
 };
 
 void OverviewTest::tilesAreTheThumbnailsAndAClickIsAStep() {
+    DrivenTimer* scan = DriveScanTimer();
     dusk::State().DefaultOptions[dusk::OptMinimizeHalf] = 1;
     OpenCollection(5);
     OpenOverview();
@@ -122,6 +123,14 @@ void OverviewTest::tilesAreTheThumbnailsAndAClickIsAStep() {
     QTest::keyClick(Grid(), Qt::Key_Return);
     QCOMPARE(Counter(), QStringLiteral("5/5"));
     QVERIFY(ShownTile(4));
+    // ... and Previous and a scan.
+    Trigger("Previous1");
+    QVERIFY(ShownTile(3) && !ShownTile(4));
+    Trigger("ScanBackward1");
+    QVERIFY(scan->Tick());
+    QCOMPARE(Counter(), QStringLiteral("3/5"));
+    QVERIFY(ShownTile(2));
+    QCOMPARE(Grid()->currentIndex().row(), 2);
 
     // Ctrl+T again closes it, also from the overview; closing the image
     // window closes it too.
