@@ -49,6 +49,8 @@ public:
     virtual void ToggleHistogram() = 0;
     // Opens the Label Keywords window, or closes it while it is open.
     virtual void ToggleLabelKeywords() = 0;
+    // Opens the Collection Overview window, or closes it while it is open.
+    virtual void ToggleOverview() = 0;
     virtual void SetScanPause(int milliseconds) = 0;
     virtual void About() = 0;
     virtual void ImageInfo() = 0;

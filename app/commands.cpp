@@ -46,8 +46,8 @@ constexpr CommandRow ImageOptionItem(Cmd id, const char* name, const char* capti
     return {Kind::Command, id, name, caption, nullptr, Place::ImageMenu, &T::ToggleActiveOption, kNoKey, keys,
             Needs::Image, Press::ActiveOption, slot};
 }
-// View menu items that act on the image window's zoom.
-constexpr CommandRow ZoomItem(Cmd id, const char* name, const char* caption, const char* keys, Handler handler,
+// View menu items that need the image window: its zoom, the collection overview.
+constexpr CommandRow ViewItem(Cmd id, const char* name, const char* caption, const char* keys, Handler handler,
                               Press press = Press::None) {
     return {Kind::Command, id, name, caption, nullptr, Place::ViewMenu, handler, kNoKey, keys, Needs::Image, press,
             -1};
@@ -120,12 +120,13 @@ constexpr std::array kCommands{
 
     // View, Scan-pause and About menus.
     MarkItem(Cmd::ToggleToolbarItem, "Toolbar1", "Toolbar", Place::ViewMenu, &T::ToggleToolbar),
-    ZoomItem(Cmd::ZoomInItem, "ZoomIn1", "Zoom &In", "Ctrl++; Ctrl+=", &T::ZoomIn),
-    ZoomItem(Cmd::ZoomOutItem, "ZoomOut1", "Zoom &Out", "Ctrl+-", &T::ZoomOut),
-    ZoomItem(Cmd::ActualSizeItem, "ActualSize1", "&Actual Size", "Ctrl+0", &T::ActualSize),
-    ZoomItem(Cmd::FitToWindowItem, "FitToWindow1", "&Fit to Window", "F", &T::FitToWindow, Press::Fit),
+    ViewItem(Cmd::ZoomInItem, "ZoomIn1", "Zoom &In", "Ctrl++; Ctrl+=", &T::ZoomIn),
+    ViewItem(Cmd::ZoomOutItem, "ZoomOut1", "Zoom &Out", "Ctrl+-", &T::ZoomOut),
+    ViewItem(Cmd::ActualSizeItem, "ActualSize1", "&Actual Size", "Ctrl+0", &T::ActualSize),
+    ViewItem(Cmd::FitToWindowItem, "FitToWindow1", "&Fit to Window", "F", &T::FitToWindow, Press::Fit),
     MarkItem(Cmd::HistogramItem, "Histogram1", "&Histogram", Place::ViewMenu, &T::ToggleHistogram, -1, "Ctrl+H"),
     MarkItem(Cmd::LabelKeywordsItem, "LabelKeywords1", "Label &Keywords", Place::ViewMenu, &T::ToggleLabelKeywords, -1, "Ctrl+K"),
+    ViewItem(Cmd::OverviewItem, "CollectionOverview1", "Collection &Overview", "Ctrl+T", &T::ToggleOverview, Press::Mark),
     MarkItem(Cmd::ScanPause2Item, "N2seconds1", "2 seconds", Place::ScanMenu, &T::SetScanPause, 2000),
     MarkItem(Cmd::ScanPause3Item, "N3seconds1", "3 seconds", Place::ScanMenu, &T::SetScanPause, 3000),
     MarkItem(Cmd::ScanPause4Item, "N4seconds1", "4 seconds", Place::ScanMenu, &T::SetScanPause, 4000),

@@ -27,6 +27,7 @@
 #include "app/histogram_window.h"
 #include "app/info_box.h"
 #include "app/label_keywords_window.h"
+#include "app/overview_window.h"
 #include "app/resources.h"
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
@@ -91,6 +92,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     histogram_->addActions(actions());
     connect(histogram_, &THistogramWindow::Closed, this,
             [this] { ActionOf(Cmd::HistogramItem)->setChecked(false); });
+    SetUpOverview();
     CreateOutputDialogs();
     SetUpPointerAndDrops();
     SetUpZoomField();
@@ -274,7 +276,10 @@ void TMainForm::ShowOptionStates() {
     for (int slot = 0; slot < kOptionCount; ++slot) ShowOption(Press::ActiveOption, slot, IsOn(s.DefaultOptions[slot]));
 }
 
-void TMainForm::ShowFilePosition() { counter_->setText(QString::fromStdString(PositionText())); }
+void TMainForm::ShowFilePosition() {
+    counter_->setText(QString::fromStdString(PositionText()));
+    if (overview_->isVisible()) overview_->ShowPosition(State().FilePosition);
+}
 
 void TMainForm::ChildFormClose() {
     for (const CommandRow& command : CommandTable()) {
@@ -291,6 +296,9 @@ void TMainForm::ChildFormClose() {
     histogram_->Clear();
     labelKeywords_->Clear();
     labelNote_.clear();
+    // The overview belongs to the collection of the image window.
+    overview_->close();
+    overview_->Clear();
     readProblem_.clear();
     statusBar()->clearMessage();
 }

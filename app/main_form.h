@@ -32,6 +32,7 @@ class TAboutBox;
 class TChild;
 class THistogramWindow;
 class TLabelKeywordsWindow;
+class TOverviewWindow;
 class TInfoBox;
 class ScanTimer;
 
@@ -97,6 +98,7 @@ public:
     void FitToWindow() override;
     void ToggleHistogram() override;
     void ToggleLabelKeywords() override;
+    void ToggleOverview() override;
     void SetScanPause(int milliseconds) override;
     void About() override;
     void ImageInfo() override;
@@ -158,6 +160,12 @@ private:
     // file's (main_form_label.cpp).
     void SetUpLabelKeywords();
     void NoteLabel();
+    // The Collection Overview (main_form_overview.cpp): made with the main
+    // window; shown the collection with the Options menu's defaults; a tile
+    // chosen there is shown as a step to it would show it.
+    void SetUpOverview();
+    void ShowOverviewCollection();
+    void ShowChosenEntry(int position);
     // A hint in the status bar for a few seconds; the load problems come back after it.
     void ShowHint(const QString& text);
     // Accepts a drop (or its entering) of an image file while Open is
@@ -175,6 +183,7 @@ private:
     TInfoBox* infoBox_ = nullptr;
     THistogramWindow* histogram_ = nullptr;  // HistogramWindow
     TLabelKeywordsWindow* labelKeywords_ = nullptr;  // LabelKeywordsWindow
+    TOverviewWindow* overview_ = nullptr;    // OverviewWindow
     std::unique_ptr<ScanTimer> timer1_;  // Timer1
     QPointer<TChild> currentChild_;
     ImageChooser chooser_;

@@ -15,6 +15,8 @@ void TMainForm::ToggleDefaultOption(int slot) {
     std::int32_t& flag = State().DefaultOptions[slot];
     ToggleFlag(flag);
     ShowOption(Press::DefaultOption, slot, IsOn(flag));
+    // The thumbnails show what a step would give.
+    ShowOverviewCollection();
     // The picture on display stays as it is, which would look like nothing happened.
     if (currentChild_ != nullptr) ShowHint(tr("Applies to the next image; the tool button changes this one."));
 }

@@ -15,6 +15,7 @@
 #include "collection/file_list.h"
 #include "core/image_state.h"
 #include "load/load_image.h"
+#include "load/thumbnail.h"
 #include "render/pipeline.h"
 
 namespace {
@@ -107,6 +108,18 @@ void BM_Load(benchmark::State& bench) {
     }
 }
 
+// A thumbnail of the Collection Overview: a load as a step makes it, then
+// the area average to 160 pixels.
+void BM_Thumbnail(benchmark::State& bench) {
+    dusk::ResetState();
+    const BenchFolder folder;
+    const std::string path = WriteSamples(folder.path, 694320);
+    for (auto _ : bench) {
+        const dusk::Thumbnail thumb = dusk::RenderThumbnail(path, {}, 160);
+        benchmark::DoNotOptimize(thumb.grey.data());
+    }
+}
+
 void BM_BuildFileList(benchmark::State& bench) {
     const auto folder = std::filesystem::temp_directory_path() / ("dusk-bench-list-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
@@ -137,6 +150,7 @@ void RegisterAll() {
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark("Load/1052x660", BM_Load)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Thumbnail/1052x660/160", BM_Thumbnail)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BuildFileList/1000", BM_BuildFileList)->Unit(benchmark::kMillisecond);
 }
 

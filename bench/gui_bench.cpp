@@ -5,7 +5,9 @@
 // at one pixel per sample and at Fit to Window; a zoom step; and the repaint
 // after a pan. Previous walks back when the end is reached. Next and a
 // re-render (Contrast Up and Down in turn) also run with the Histogram window
-// open, which measures and draws every render.
+// open, which measures and draws every render. The Collection Overview of
+// 1,000 entries: its first screenful, all of it with the event loop's
+// latency meanwhile, and the memory its thumbnails take.
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +19,9 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -24,6 +29,7 @@
 
 #include "app/child.h"
 #include "app/main_form.h"
+#include "app/overview_window.h"
 #include "core/image_state.h"
 
 namespace {
@@ -158,6 +164,94 @@ void BM_PanRepaint(benchmark::State& bench, int steps) {
     }
 }
 
+// A collection of 1,000 entries of 1052 x 660: ten distinct images, each
+// under 100 names (hard links, so the folder takes 7 MB of disk).
+constexpr int kEntries = 1000;
+
+std::filesystem::path MakeLargeCollection() {
+    const auto folder = std::filesystem::temp_directory_path() / ("dusk-gui-bench-1000-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::mt19937 random(11);
+    const int length = kWide.width * kWide.height;
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    for (int i = 0; i < kEntries; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "V05%04d.img", i);
+        if (i < 10) {
+            for (char& b : bytes) b = static_cast<char>(60 + random() % 120);
+            std::ofstream(folder / name, std::ios::binary).write(bytes.data(), length);
+        } else {
+            char original[32];
+            std::snprintf(original, sizeof original, "V05%04d.img", i % 10);
+            std::filesystem::create_hard_link(folder / original, folder / name);
+        }
+    }
+    return folder;
+}
+
+long ResidentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Each iteration opens the first entry anew (no thumbnail kept), opens the
+// overview and runs the event loop until the first screenful (`all` false)
+// or every entry is rendered. Meanwhile a 5 ms probe timer measures how
+// late the event loop answers.
+void BM_Overview(benchmark::State& bench, bool all) {
+    const std::filesystem::path folder = MakeLargeCollection();
+    dusk::ResetState();
+    dusk::app::TMainForm form;
+    form.showMaximized();
+    QApplication::processEvents();
+    const QByteArray first = QByteArray::fromStdString((folder / "V050000.img").string());
+    auto* overview = form.findChild<dusk::app::TOverviewWindow*>("OverviewWindow");
+    double worstLatency = 0;
+    long residentGrowth = 0;
+    long residentBefore = -1;  // before the first overview of the run
+    qsizetype pictureBytes = 0;
+    for (auto _ : bench) {
+        if (form.CurrentChild() != nullptr) form.CloseImage();
+        QApplication::processEvents();
+        form.OpenFromCommandLine(first);
+        QApplication::processEvents();
+        if (residentBefore < 0) residentBefore = ResidentKiB();
+
+        QEventLoop loop;
+        QTimer probe;
+        probe.setTimerType(Qt::PreciseTimer);
+        probe.setInterval(5);
+        QElapsedTimer sinceTick;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            worstLatency = std::max(worstLatency, sinceTick.nsecsElapsed() / 1e6 - 5);
+            sinceTick.restart();
+            if (all ? overview->Rendered() == overview->Count() : overview->ViewRendered()) loop.quit();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        form.ToggleOverview();
+        sinceTick.start();
+        probe.start();
+        loop.exec();
+        bench.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        if (all) {
+            residentGrowth = ResidentKiB() - residentBefore;
+            pictureBytes = overview->PictureBytes();
+        }
+    }
+    bench.counters["latency_max_ms"] = worstLatency;
+    if (all) {
+        bench.counters["thumbnails_MiB"] = static_cast<double>(pictureBytes) / (1 << 20);
+        // The thumbnails, the workers' records and what the allocator keeps.
+        bench.counters["rss_growth_MiB"] = static_cast<double>(residentGrowth) / 1024;
+    }
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -185,6 +279,15 @@ int main(int argc, char** argv) {
     fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/16x", BM_PanRepaint, 8));
     fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/2x", BM_PanRepaint, 2));
     fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/1x", BM_PanRepaint, 0));
+    for (const bool all : {false, true}) {
+        benchmark::RegisterBenchmark(all ? "GuiOverview/1000x1052x660/all" : "GuiOverview/1000x1052x660/first-screen",
+                                     BM_Overview, all)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(all ? 5 : 10)
+            ->Repetitions(3)
+            ->ReportAggregatesOnly(true);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -19,6 +19,13 @@ bool StepBackward() {
     return true;
 }
 
+bool StepTo(int position) {
+    ImageState& s = State();
+    if (position < 1 || position > s.FileCount) return false;
+    s.FilePosition = position;
+    return true;
+}
+
 std::string ListEntryPath() {
     const ImageState& s = State();
     if (s.FilePosition < 1 || s.FilePosition > s.FileCount) return s.DirectoryPath;

@@ -12,6 +12,10 @@ bool StepForward();
 // Previous: moves FilePosition back by one when it is 2 or more.
 bool StepBackward();
 
+// A step to entry `position`: moves FilePosition there when the list holds
+// such an entry; false, with nothing changed, otherwise.
+bool StepTo(int position);
+
 // The path of list entry FilePosition: DirectoryPath followed by the name.
 std::string ListEntryPath();
 

@@ -33,10 +33,53 @@ std::vector<Piece> Pieces(int n, int t) {
     return pieces;
 }
 
+// Along one axis of n source samples shrunk to t, target pixel x on the same
+// scale: the first and last source samples it touches, the weights of
+// those two, and between them whole samples of weight t each.
+struct Span {
+    int first;
+    int last;
+    std::int64_t firstWeight;
+    std::int64_t lastWeight;
+};
+
+std::vector<Span> Spans(int n, int t) {
+    std::vector<Span> spans(static_cast<std::size_t>(t));
+    for (int x = 0; x < t; ++x) {
+        const std::int64_t from = static_cast<std::int64_t>(x) * n;
+        const std::int64_t to = from + n;
+        Span& span = spans[static_cast<std::size_t>(x)];
+        span.first = static_cast<int>(from / t);
+        span.last = static_cast<int>((to - 1) / t);
+        if (span.first == span.last) {
+            span.firstWeight = n;
+            span.lastWeight = 0;
+        } else {
+            span.firstWeight = static_cast<std::int64_t>(span.first + 1) * t - from;
+            span.lastWeight = to - static_cast<std::int64_t>(span.last) * t;
+        }
+    }
+    return spans;
+}
+
+// The weighted sums of one source row into each target pixel of its row.
+void SumAcross(const std::uint8_t* row, const std::vector<Span>& spans, int t, std::vector<std::int64_t>& sums) {
+    for (std::size_t x = 0; x < spans.size(); ++x) {
+        const Span& span = spans[x];
+        std::int64_t sum = span.firstWeight * row[span.first];
+        if (span.last != span.first) {
+            std::uint32_t whole = 0;  // at most 255 times the row's width
+            for (int i = span.first + 1; i < span.last; ++i) whole += row[i];
+            sum += static_cast<std::int64_t>(whole) * t + span.lastWeight * row[span.last];
+        }
+        sums[x] = sum;
+    }
+}
+
 }  // namespace
 
 void AreaAverage(const std::uint8_t* source, int w, int h, std::uint8_t* target, int tw, int th) {
-    const std::vector<Piece> across = Pieces(w, tw);
+    const std::vector<Span> across = Spans(w, tw);
     const std::vector<Piece> down = Pieces(h, th);
     // Weighted sums of one target row, then of the rows into it; the total
     // weight of a target pixel is w * h.
@@ -51,8 +94,7 @@ void AreaAverage(const std::uint8_t* source, int w, int h, std::uint8_t* target,
             if (down[piece].source != summed) {
                 summed = down[piece].source;
                 const std::uint8_t* row = source + static_cast<std::size_t>(summed) * static_cast<std::size_t>(w);
-                std::fill(rowSums.begin(), rowSums.end(), 0);
-                for (const Piece& p : across) rowSums[static_cast<std::size_t>(p.target)] += p.weight * row[p.source];
+                SumAcross(row, across, tw, rowSums);
             }
             for (int x = 0; x < tw; ++x) sums[static_cast<std::size_t>(x)] += down[piece].weight * rowSums[static_cast<std::size_t>(x)];
         }

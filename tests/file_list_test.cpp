@@ -189,6 +189,19 @@ TEST_F(NavigationTest, NextAndPreviousStopAtTheEndsWithoutWrapping) {
     }
 }
 
+// A step to a chosen entry (an overview tile): only to an entry of the list.
+TEST_F(NavigationTest, StepToTakesOnlyAnEntryOfTheList) {
+    const struct {
+        int count, position, target;
+        bool taken;
+    } cases[] = {{5, 1, 3, true}, {5, 3, 5, true}, {5, 3, 3, true}, {5, 3, 6, false}, {5, 3, 0, false}, {0, 0, 1, false}};
+    for (const auto& c : cases) {
+        List(c.count, c.position);
+        EXPECT_EQ(dusk::StepTo(c.target), c.taken) << c.count << "/" << c.position << " to " << c.target;
+        EXPECT_EQ(State().FilePosition, c.taken ? c.target : c.position);
+    }
+}
+
 TEST_F(NavigationTest, ListEntryPathJoinsFolderAndName) {
     List(5, 3);
     EXPECT_EQ(dusk::ListEntryPath(), "/cd/V03.IMG");

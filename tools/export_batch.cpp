@@ -13,6 +13,7 @@
 
 #include "core/paths.h"
 #include "core/readout.h"
+#include "load/thumbnail.h"
 #include "tools/atomic_write.h"
 #include "tools/batch_overlap.h"
 #include "tools/export_render.h"
@@ -41,6 +42,16 @@ ItemOutcome Convert(const std::string& input, const std::string& target, const E
         const WorkingBuffers buffers = RenderForExport(input, settings);
         if (State().FileLength < 0) return input + ": " + State().ReadError;
         std::string reason;
+        if (settings.thumbnails > 0) {
+            const Thumbnail thumb = ShrinkLoadedPicture(buffers.Bitmap(), settings.thumbnails);
+            if (!thumb.Ok()) return input + ": " + thumb.failure;
+            std::vector<std::uint8_t> png;
+            if (!EncodePng(GreyPicture{thumb.width, thumb.height, thumb.grey}, png, reason) ||
+                !WriteFileReplacing(target, png, reason)) {
+                return "cannot write " + target + ": " + reason;
+            }
+            return std::nullopt;
+        }
         const PictureFormat format = OutputFormat(settings);
         if (format == PictureFormat::Bmp) {
             // The bitmap is written straight from the working buffer.
@@ -82,7 +93,9 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
     Reporter report(err, progress && !settings.quiet);
     const std::vector<std::string>& inputs = settings.inputs;
     const std::size_t count = inputs.size();
-    const bool batch = count > 1;
+    // Thumbnails always go into a folder.
+    const bool batch = count > 1 || settings.thumbnails > 0;
+    const PictureFormat format = settings.thumbnails > 0 ? PictureFormat::Png : OutputFormat(settings);
     std::string folder;
     if (batch) {
         std::error_code ec;
@@ -104,7 +117,7 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
     std::vector<std::string> convertedTargets;
     std::set<std::string> claimed;
     for (std::size_t i = 0; batch && i < count; ++i) {
-        const std::string name = OutputNameFor(NamePart(inputs[i]), OutputFormat(settings));
+        const std::string name = OutputNameFor(NamePart(inputs[i]), format);
         targets[i] = folder + name;
         if (!claimed.insert(name).second) {
             refusals[i] = inputs[i] + ": output " + name + " is already taken by an earlier input";

@@ -64,6 +64,7 @@ ParsedCommandLine UsageError(std::string message) {
 std::string ExportUsage() {
     return "usage: duskmapper-export [OPTIONS] IMAGE... -o OUTPUT\n"
            "       duskmapper-export --stats [OPTIONS] IMAGE...\n"
+           "       duskmapper-export --thumbnails SIZE [OPTIONS] IMAGE... -o FOLDER\n"
            "\n"
            "Renders Venera 15 and 16 radar images to 24-bit bitmap files (or 8-bit grey\n"
            "PNG or TIFF files) with the corrections of the desktop program. With one\n"
@@ -94,6 +95,9 @@ std::string ExportUsage() {
            "  --stats              write no picture; print CSV lines of each rendered\n"
            "                       picture's file,width,height,min,max,mean,median,\n"
            "                       stddev,black,white (samples at 0 and at 255)\n"
+           "  --thumbnails SIZE    write NAME.png into the folder OUTPUT for each IMAGE: its\n"
+           "                       picture shrunk by area averaging to at most SIZE pixels\n"
+           "                       on its longer side (8-bit grey)\n"
            "  -j, --jobs N         convert N images at a time (default: one per core);\n"
            "                       messages and outputs are the same for any N\n"
            "  --quiet              no progress display\n"
@@ -204,6 +208,7 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
             {"--brightness", &settings.brightness, INT32_MIN, true},
             {"--shading", &settings.shading, INT32_MIN, true},
             {"--jobs", &settings.jobs, 1, false},
+            {"--thumbnails", &settings.thumbnails, 1, false},
         };
         for (const auto& [name, target, minimum, correction] : numbers) {
             const std::string_view view(arg);
@@ -231,6 +236,10 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
     if (settings.inputs.empty()) return UsageError("no input image given");
     if (settings.stats && outputGiven) return UsageError("--stats writes no picture: -o is not used");
     if (settings.stats && settings.format) return UsageError("--stats writes no picture: --format is not used");
+    if (settings.stats && settings.thumbnails > 0) return UsageError("--stats and --thumbnails cannot be combined");
+    if (settings.thumbnails > 0 && settings.format && *settings.format != PictureFormat::Png) {
+        return UsageError("--thumbnails writes PNG files: --format cannot be another");
+    }
     if (!settings.stats && !outputGiven) return UsageError("no output given (-o OUTPUT)");
     if (settings.original && correctionGiven) {
         return UsageError("--original cannot be combined with corrections or levels");

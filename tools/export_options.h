@@ -31,6 +31,9 @@ struct ExportSettings {
     // --format; otherwise the output's extension says, and bmp where it
     // says nothing (OutputFormat).
     std::optional<PictureFormat> format;
+    // Write a PNG thumbnail no larger than this on its longer side for each
+    // input, into the output folder, instead of the bitmap; 0 for bitmaps.
+    std::int32_t thumbnails = 0;
     std::vector<std::string> inputs;
     std::string output;
 };
