@@ -189,31 +189,38 @@ Origin PictureOrigin(std::int32_t w, std::int32_t h, bool flipped, bool rotated,
                      std::int32_t y) {
     Origin origin;
     if (x < 0 || y < 0 || x >= w || y >= h) return origin;
-    std::vector<std::int64_t> numbers(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    for (std::size_t k = 0; k < numbers.size(); ++k) numbers[k] = static_cast<std::int64_t>(k);
-    if (flipped) numbers = Flip(numbers, w, h);
-    if (rotated) numbers = Rotate(numbers, w, h);
+    // The sample number that lands at raster index k: each stage puts at k
+    // what its input held where the reference stage takes it from.
+    const std::int64_t n = static_cast<std::int64_t>(w) * h;
+    const auto numberAt = [&](std::int64_t k) {
+        if (rotated) k = n - 1 - k;  // Rotate: out[k] = r[n - 1 - k]
+        if (flipped) k = (h - 1 - k / w) * w + k % w;  // Flip: out[row, col] = r[h - 1 - row, col]
+        return k;
+    };
     // The bitmap shows raster row 0 at the bottom.
     const std::int32_t row = h - 1 - y;
     std::vector<std::int64_t> block;
     if (reduction == 1) {
-        block.push_back(numbers[static_cast<std::size_t>(row) * w + x]);
+        block.push_back(numberAt(static_cast<std::int64_t>(row) * w + x));
     } else {
         // Which output sample of the reduction lands here, if any.
         const int f = reduction;
-        for (std::int32_t oy = 0; oy < h / f && block.empty(); ++oy) {
-            const std::int32_t placedRow = f == 2 ? oy + h / 2 - 69 : oy + 2 * (h / 4) + h / 8 - 69;
-            if (placedRow != row) continue;
-            for (std::int32_t ox = 0; ox < w / f; ++ox) {
-                if (ox + 400 - (w / f) / 2 != x) continue;
-                for (std::int32_t r = f * oy; r < f * oy + f; ++r) {
-                    for (std::int32_t c = f * ox; c < f * ox + f; ++c) block.push_back(numbers[r * w + c]);
-                }
-            }
+        std::int32_t outRow = -1;
+        std::int32_t outColumn = -1;
+        for (std::int32_t oy = 0; oy < h / f; ++oy) {
+            if ((f == 2 ? oy + h / 2 - 69 : oy + 2 * (h / 4) + h / 8 - 69) == row) outRow = oy;
         }
-        if (block.empty()) {
+        for (std::int32_t ox = 0; ox < w / f; ++ox) {
+            if (ox + 400 - (w / f) / 2 == x) outColumn = ox;
+        }
+        if (outRow < 0 || outColumn < 0) {
             origin.kind = 1;
             return origin;
+        }
+        for (std::int32_t r = f * outRow; r < f * outRow + f; ++r) {
+            for (std::int32_t c = f * outColumn; c < f * outColumn + f; ++c) {
+                block.push_back(numberAt(static_cast<std::int64_t>(r) * w + c));
+            }
         }
     }
     origin.kind = 2;

@@ -81,8 +81,8 @@ Raster AreaAverage(const Raster& src, int w, int h, int tw, int th);
 int SampleUnder(int position, int samples, int shown);
 
 // Where a picture pixel (x from the left, y from the top) comes from in the
-// file's raster, found by running the reference stages on a raster of
-// sample numbers: kind 0 outside, 1 on the grey field, 2 on a sample (of a
+// file's raster, found by following sample numbers through the moves of
+// the reference stages: kind 0 outside, 1 on the grey field, 2 on a sample (of a
 // reduced picture: the top-left sample of its block in the file).
 struct Origin {
     int kind = 0;
