@@ -435,6 +435,9 @@ private:
         if ((child != nullptr) != model_.image) {
             return model_.image ? QStringLiteral("the image window is gone") : QStringLiteral("an image window is open");
         }
+        if (timer_->IsActive() != model_.scanning) {
+            return model_.scanning ? QStringLiteral("the scan stopped") : QStringLiteral("a scan runs");
+        }
         const QString counter =
             model_.image ? QStringLiteral("%1/%2").arg(model_.position).arg(model_.list.size()) : QStringLiteral("0/0");
         if (Counter() != counter) return QStringLiteral("counter %1, expected %2").arg(Counter(), counter);
