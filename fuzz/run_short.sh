@@ -50,15 +50,19 @@ for entry in "${targets[@]}"; do
   set -- $entry
   weights_left=$((weights_left + $4))
 done
+# libFuzzer starts and stops a little after the time it is given: a second
+# is kept back for each target still to run, and two at the end.
+targets_left=$((${#targets[@]} + 2))
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 status=0
 for entry in "${targets[@]}"; do
   set -- $entry
   target=$1 max_len=$2 seeds=$3 weight=$4
-  left=$((deadline - SECONDS))
+  left=$((deadline - SECONDS - targets_left))
   seconds=$((left * weight / weights_left))
   weights_left=$((weights_left - weight))
+  targets_left=$((targets_left - 1))
   [ "$seconds" -ge 1 ] || seconds=1
   corpora=("$work/corpus-$target")
   [ "$seeds" = - ] || corpora+=("$work/seeds/$seeds")
