@@ -407,7 +407,11 @@ private:
                                     for (std::int32_t v : model_.active) o += std::to_string(v) + ",";
                                     return o;
                                 }();
-        if (key == shownKey_) return shown_;
+        if (key == shownKey_) {
+            model_.contrast = shownContrast_;
+            model_.shading = shownShading_;
+            return shown_;
+        }
         ScopedImageState scoped;
         ExportSettings settings;
         settings.options = model_.active;
@@ -425,6 +429,8 @@ private:
         }
         shown_ = picture.convertToFormat(QImage::Format_RGB32);
         shownKey_ = key;
+        shownContrast_ = model_.contrast;
+        shownShading_ = model_.shading;
         return shown_;
     }
 
@@ -488,8 +494,11 @@ private:
     QString printAnswer_;
     QString errorBox_;
     Model model_;
+    // The last rendering, its key and the levels written back by it.
     std::string shownKey_;
     QImage shown_;
+    std::int32_t shownContrast_ = 0;
+    std::int32_t shownShading_ = 0;
 };
 
 }  // namespace
