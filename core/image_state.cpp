@@ -52,6 +52,18 @@ void AllocateWorkingBuffers() {
     s.BitmapImage.reset();
     s.RawImage = AllocateZeroed(kRawImageSize);
     s.BitmapImage = AllocateZeroed(kBitmapImageSize);
+    s.RawImageLength = kRawImageSize;
+    s.BitmapImageLength = kBitmapImageSize;
+}
+
+void AllocateSmallWorkingBuffers(std::int32_t rawLength, std::int32_t bitmapLength) {
+    ImageState& s = State();
+    s.RawImage.reset();
+    s.BitmapImage.reset();
+    s.RawImage = AllocateZeroed(static_cast<std::size_t>(rawLength));
+    s.BitmapImage = AllocateZeroed(static_cast<std::size_t>(bitmapLength));
+    s.RawImageLength = rawLength;
+    s.BitmapImageLength = bitmapLength;
 }
 
 void ReleaseWorkingBuffers() {

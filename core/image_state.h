@@ -74,6 +74,10 @@ struct ImageState {
     // released at the end of the operation (see WorkingBuffers).
     ByteBuffer RawImage;     // kRawImageSize samples
     ByteBuffer BitmapImage;  // kBitmapImageSize bytes: a complete bitmap file
+    // Their lengths: the full sizes, but for the small buffers of
+    // AllocateSmallWorkingBuffers. No stage reads or writes past them.
+    std::int32_t RawImageLength = kRawImageSize;
+    std::int32_t BitmapImageLength = kBitmapImageSize;
     // Untouched copy of RawImage as read; the source of every re-render.
     std::array<std::uint8_t, kRawImageSize> OriginalImage{};
 
@@ -157,6 +161,10 @@ private:
 // Allocates RawImage and BitmapImage of State() zero-filled (replacing any
 // held ones). Throws std::bad_alloc when memory cannot be had.
 void AllocateWorkingBuffers();
+// Allocates RawImage and BitmapImage of State() zero-filled at the lengths
+// given, for running single stages on a raster small enough for them (the
+// differential fuzz targets). Throws std::bad_alloc.
+void AllocateSmallWorkingBuffers(std::int32_t rawLength, std::int32_t bitmapLength);
 // Releases RawImage and BitmapImage of State().
 void ReleaseWorkingBuffers();
 

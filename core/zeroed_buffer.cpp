@@ -26,13 +26,13 @@ namespace dusk {
 
 namespace {
 
-#if defined(DUSK_HEAP_BUFFERS)
 ByteBuffer HeapZeroed(std::size_t size) {
-    auto* p = static_cast<std::uint8_t*>(std::calloc(size, 1));
+    auto* p = static_cast<std::uint8_t*>(std::calloc(size == 0 ? 1 : size, 1));
     if (p == nullptr) throw std::bad_alloc();
     return ByteBuffer(p);
 }
-#else
+
+#if !defined(DUSK_HEAP_BUFFERS)
 constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
 constexpr std::uintptr_t kPage = 4096;
 
@@ -117,7 +117,9 @@ ByteBuffer AllocateZeroed(std::size_t size) {
 #if defined(DUSK_HEAP_BUFFERS)
     return HeapZeroed(size);
 #else
-    return MappedZeroed(size);
+    // A buffer smaller than a huge page gains nothing from a mapping of its
+    // own, whose first touch would clear a whole huge page.
+    return size < kHugePage ? HeapZeroed(size) : MappedZeroed(size);
 #endif
 }
 

@@ -21,6 +21,7 @@ struct BufferDeleter {
 using ByteBuffer = std::unique_ptr<std::uint8_t[], BufferDeleter>;
 
 // `size` zero bytes. Throws std::bad_alloc when memory cannot be had.
+// Buffers of less than 2 MiB come from the C heap.
 // Builds with an address sanitizer take them from the C heap, so that an
 // access beyond the end is still caught.
 ByteBuffer AllocateZeroed(std::size_t size);

@@ -113,7 +113,7 @@ void DespeckleSweep(const PassParameters& pass) {
     // positions whose neighbours all lie inside the buffer.
     const long first = std::max<long>({w, static_cast<long>(s.DespeckleFirst) - 1, w + 1});
     long last = std::min<long>(w * (h + 1) - 1, static_cast<long>(s.DespeckleLast) - 1);
-    last = std::min<long>(last, kRawImageSize - w - 2);
+    last = std::min<long>(last, static_cast<long>(s.RawImageLength) - w - 2);
 
     const long offsets[8] = {-1, 1, w - 1, w + 1, w, -w - 1, -w + 1, -w};
     long p = first;

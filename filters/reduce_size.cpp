@@ -2,7 +2,8 @@
 // With OptMinimizeQuarter (or else OptMinimizeHalf) on: the whole RawImage
 // becomes grey 160 and a 4x4 (or 2x2) box-averaged copy of the W x H raster is
 // drawn at a fixed place around column 400. Destinations outside the raster
-// are skipped, so nothing is written outside it for any geometry.
+// are skipped, so nothing is written outside it for any geometry; the grey
+// covers the whole working buffer.
 #include <cstring>
 
 #include "core/fixed_frame.h"
@@ -52,10 +53,11 @@ void ReduceSize() {
     const long w = s.ImageWidth;
     const long h = s.ImageHeight;
     std::uint8_t* raw = s.RawImage.get();
-    const ByteBuffer scratch = AllocateZeroed(kRawImageSize);
-    std::memcpy(scratch.get(), raw, kRawImageSize);
-    std::memset(raw, kBackground, kRawImageSize);
-    if (w <= 0 || h <= 0 || w * h > kRawImageSize) return;
+    const auto length = static_cast<std::size_t>(s.RawImageLength);
+    const ByteBuffer scratch = AllocateZeroed(length);
+    std::memcpy(scratch.get(), raw, length);
+    std::memset(raw, kBackground, length);
+    if (w <= 0 || h <= 0 || w * h > s.RawImageLength) return;
 
     DrawReduced(scratch.get(), raw, w, h, quarter ? 4 : 2);
 }

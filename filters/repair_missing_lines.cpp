@@ -48,7 +48,7 @@ void RepairMissingLines() {
         const long base = static_cast<long>(row) * w;
         for (std::int32_t j = 2; j <= testWidth + 1; ++j) {
             const long k = base + j;
-            if (k >= kRawImageSize) break;
+            if (k >= s.RawImageLength) break;
             sum += raw[k];
         }
         return sum;

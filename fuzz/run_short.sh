@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # run_short.sh BUILD_DIR [SECONDS]
-# Runs the fuzz targets of an already built fuzz build (configured with
+# Runs every fuzz target of an already built fuzz build (configured with
 # -DDUSK_BUILD_FUZZERS=ON, see fuzz/CMakeLists.txt) one after the other, from
-# a fresh seed corpus, for SECONDS (default 60) each, except that the two
-# label readers share one SECONDS between them. Builds nothing. Fails on the
-# first crash, sanitizer report or hang; the input that caused it is kept in
-# BUILD_DIR/fuzz-artifacts.
+# a fresh seed corpus, within SECONDS in all (default 180, seeds included).
+# Each target gets its weight's share of the time still left, so the
+# differential targets, which compare each stage with its reference, get
+# most of it. Builds nothing. Fails on a crash, sanitizer report or hang; the
+# input that caused it is kept in BUILD_DIR/fuzz-artifacts.
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
@@ -14,7 +15,8 @@ if [ $# -lt 1 ] || [ $# -gt 2 ]; then
   exit 2
 fi
 build=$(cd "$1" && pwd)
-seconds=${2:-60}
+budget=${2:-180}
+deadline=$((SECONDS + budget))
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d /tmp/dusk-fuzz-run-XXXXXX)
@@ -23,25 +25,49 @@ trap 'rm -rf "$work"' EXIT
 artifacts=$build/fuzz-artifacts
 mkdir -p "$artifacts"
 
-# Target, input length limit, seeds, share of SECONDS in percent: 16 control
-# bytes and 64 KiB of image for the render path; a little more than the 7,000
-# bytes the Info box reads; 16 KiB of keyword label (the reader is linear, so
-# longer inputs find nothing new, only run slower); eight names of up to 255
-# bytes for the list builder.
+# Target, input length limit, seeds, weight: 16 control bytes and 64 KiB of
+# image for the render path; a little more than the 7,000 bytes the Info box
+# reads, and 16 KiB of keyword label (its reader is linear, so longer inputs
+# find nothing new); eight names of up to 255 bytes for the list builder; a
+# few control bytes and a small raster for a differential target (a larger
+# one for the reduction, whose copy lands around column 400).
 targets=(
-  "load_render_fuzz 65552 load_render 100"
-  "label_fuzz 8192 label 50"
-  "odl_fuzz 16384 odl 50"
-  "file_list_fuzz 2100 file_list 100"
+  "load_render_fuzz 65552 load_render 12"
+  "label_fuzz 8192 label 2"
+  "odl_fuzz 16384 odl 2"
+  "file_list_fuzz 2100 file_list 4"
+  "missing_lines_diff 4096 - 8"
+  "orientation_diff 4096 - 8"
+  "despeckle_diff 4096 - 8"
+  "tones_diff 4096 - 8"
+  "invert_diff 4096 - 8"
+  "reduce_diff 16384 - 8"
+  "bitmap_diff 4096 - 8"
+  "readout_diff 64 - 8"
+  "area_average_diff 2048 - 8"
+  "zoom_diff 4096 - 8"
 )
+weights_left=0
+for entry in "${targets[@]}"; do
+  set -- $entry
+  weights_left=$((weights_left + $4))
+done
+# libFuzzer starts and stops a little after the time it is given: a second
+# is kept back for each target still to run, and two at the end.
+targets_left=$((${#targets[@]} + 2))
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 status=0
 for entry in "${targets[@]}"; do
   set -- $entry
-  target=$1 max_len=$2 seeds=$3
-  time=$((seconds * $4 / 100))
-  [ "$time" -ge 1 ] || time=1
+  target=$1 max_len=$2 seeds=$3 weight=$4
+  left=$((deadline - SECONDS - targets_left))
+  seconds=$((left * weight / weights_left))
+  weights_left=$((weights_left - weight))
+  targets_left=$((targets_left - 1))
+  [ "$seconds" -ge 1 ] || seconds=1
+  corpora=("$work/corpus-$target")
+  [ "$seeds" = - ] || corpora+=("$work/seeds/$seeds")
   binary=$build/fuzz/$target
   if [ ! -x "$binary" ]; then
     echo "$binary is missing: build the fuzz targets first" >&2
@@ -51,7 +77,7 @@ for entry in "${targets[@]}"; do
   echo "== $target: $time s, -max_len=$max_len"
   if ! "$binary" -max_total_time="$time" -max_len="$max_len" -timeout=20 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
-      "$work/corpus-$target" "$work/seeds/$seeds" >"$work/$target.log" 2>&1; then
+      "${corpora[@]}" >"$work/$target.log" 2>&1; then
     tail -n 60 "$work/$target.log" >&2
     echo "== $target FAILED; inputs kept in $artifacts" >&2
     status=1

@@ -45,10 +45,10 @@ void RenderPixelRows() {
     std::uint8_t* dst = s.BitmapImage.get() + kBitmapHeaderSize;
     // Every geometry fits both buffers; the bound only keeps a corrupt record
     // from writing past them.
-    constexpr std::size_t kMaxPixels = (kBitmapImageSize - kBitmapHeaderSize) / 3;
+    const std::size_t maxPixels = static_cast<std::size_t>(s.BitmapImageLength - kBitmapHeaderSize) / 3;
     std::size_t n = static_cast<std::size_t>(s.ImageWidth) * static_cast<std::size_t>(s.ImageHeight);
-    if (n > kMaxPixels) n = kMaxPixels;
-    if (n > static_cast<std::size_t>(kRawImageSize)) n = kRawImageSize;
+    if (n > maxPixels) n = maxPixels;
+    if (n > static_cast<std::size_t>(s.RawImageLength)) n = static_cast<std::size_t>(s.RawImageLength);
     for (std::size_t k = 0; k < n; ++k) {
         const std::uint8_t v = src[k];
         dst[0] = v;

@@ -8,31 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "render/area_average.h"
+#include "tests/reference/reference.h"
 
 namespace dusk::test {
 namespace {
-
-std::vector<std::uint8_t> Reference(const std::vector<std::uint8_t>& src, int w, int h, int tw, int th) {
-    // On a grid of w*tw by h*th units a source sample is tw x th units and a
-    // target pixel w x h units.
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(tw * th));
-    for (int y = 0; y < th; ++y) {
-        for (int x = 0; x < tw; ++x) {
-            std::int64_t sum = 0;
-            for (int j = 0; j < h; ++j) {
-                const std::int64_t dy = std::min<std::int64_t>((j + 1) * th, (y + 1) * h) - std::max(j * th, y * h);
-                if (dy <= 0) continue;
-                for (int i = 0; i < w; ++i) {
-                    const std::int64_t dx = std::min<std::int64_t>((i + 1) * tw, (x + 1) * w) - std::max(i * tw, x * w);
-                    if (dx > 0) sum += dx * dy * src[static_cast<std::size_t>(j * w + i)];
-                }
-            }
-            const std::int64_t area = static_cast<std::int64_t>(w) * h;
-            out[static_cast<std::size_t>(y * tw + x)] = static_cast<std::uint8_t>((2 * sum + area) / (2 * area));
-        }
-    }
-    return out;
-}
 
 struct ShrinkCase {
     int w, h, tw, th;
@@ -47,7 +26,7 @@ TEST(AreaAverageTest, EqualsTheCoveredAreaMean) {
         for (auto& v : src) v = static_cast<std::uint8_t>(random());
         std::vector<std::uint8_t> got(static_cast<std::size_t>(c.tw * c.th), 0xEE);
         AreaAverage(src.data(), c.w, c.h, got.data(), c.tw, c.th);
-        EXPECT_EQ(got, Reference(src, c.w, c.h, c.tw, c.th)) << c.w << "x" << c.h << " to " << c.tw << "x" << c.th;
+        EXPECT_EQ(got, reference::AreaAverage(src, c.w, c.h, c.tw, c.th)) << c.w << "x" << c.h << " to " << c.tw << "x" << c.th;
     }
 }
 

@@ -138,6 +138,18 @@ TEST_F(FileListTest, MissingFolderGivesAnEmptyList) {
     EXPECT_EQ(dusk::PositionText(), "0/0");
 }
 
+TEST_F(FileListTest, ExactlyAThousandEntriesAreAllListedWithNothingCut) {
+    for (int i = 0; i < 1000; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "V05_%04d.IMG", i);
+        dir.file(name, 10001);
+    }
+    Build("V05_0999.IMG");
+    EXPECT_EQ(State().FileCount, 1000);
+    EXPECT_FALSE(State().FileListCut);
+    EXPECT_EQ(State().FilePosition, 1000);
+}
+
 TEST_F(FileListTest, MoreThanAThousandEntriesKeepsTheFirstThousandInSortOrder) {
     // Create in descending order so that enumeration order differs from sort order.
     for (int i = 1099; i >= 0; --i) {

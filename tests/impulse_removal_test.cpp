@@ -10,6 +10,7 @@
 
 #include "core/image_state.h"
 #include "filters/filters.h"
+#include "tests/reference/reference.h"
 #include "tests/test_support.h"
 
 namespace dusk::test {
@@ -20,12 +21,7 @@ constexpr std::int32_t kLast = 676630;
 
 enum class Pass { First, Second };
 
-struct PassRule {
-    int brightMargin;
-    int brightMinimum;
-    int darkMargin;
-    int darkMinimum;
-};
+using reference::PassRule;
 
 PassRule RuleOf(Pass pass) {
     const ImageState& s = State();
@@ -33,37 +29,8 @@ PassRule RuleOf(Pass pass) {
     return {5, 8, 5, 8};
 }
 
-// The sweep written out plainly: positions W .. W*(H+1)-1 in order, each
-// replaced in place, later positions reading the replaced values.
 void ReferenceSweep(Raster& raw, std::int32_t w, std::int32_t h, const PassRule& rule) {
-    const long offsets[8] = {-1, 1, w - 1, w + 1, w, -w - 1, -w + 1, -w};
-    for (long p = w; p <= static_cast<long>(w) * (h + 1) - 1; ++p) {
-        if (p + 1 < kFirst || p + 1 > kLast) continue;
-        int v = raw.at(static_cast<std::size_t>(p));
-        int sum = 0;
-        int count = 0;
-        for (long off : offsets) {
-            const int n = raw.at(static_cast<std::size_t>(p + off));
-            if (v - n > rule.brightMargin) {
-                ++count;
-                sum += n;
-            }
-        }
-        if (count >= rule.brightMinimum) {
-            v = sum / count;
-            raw[static_cast<std::size_t>(p)] = static_cast<std::uint8_t>(v);
-        }
-        sum = 0;
-        count = 0;
-        for (long off : offsets) {
-            const int n = raw.at(static_cast<std::size_t>(p + off));
-            if (n - v > rule.darkMargin) {
-                ++count;
-                sum += n;
-            }
-        }
-        if (count >= rule.darkMinimum) raw[static_cast<std::size_t>(p)] = static_cast<std::uint8_t>(sum / count);
-    }
+    reference::DespeckleSweep(raw, w, h, rule, kFirst, kLast);
 }
 
 void RunPass(Pass pass) {

@@ -17,6 +17,7 @@
 
 #include "core/image_state.h"
 #include "filters/filters.h"
+#include "tests/reference/reference.h"
 #include "tests/test_support.h"
 
 namespace dusk::test {
@@ -25,14 +26,7 @@ namespace {
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
-struct Tone {
-    std::int32_t contrast = 0;
-    std::int32_t brightness = 0;
-    std::int32_t shading = 0;
-    std::int32_t optStretch = 0;
-    std::int32_t stretchGain = 0;
-    std::int32_t stretchOffset = 0;
-};
+using reference::Tone;
 
 void Apply(const Tone& t) {
     ImageState& s = State();
@@ -42,35 +36,6 @@ void Apply(const Tone& t) {
     s.ActiveOptions[OptStretch] = t.optStretch;
     s.StretchGain = t.stretchGain;
     s.StretchOffset = t.stretchOffset;
-}
-
-// The mapping written out plainly, in wide arithmetic; t receives the levels
-// as they must be written back.
-Raster ReferenceTones(Raster r, std::size_t n, Tone& t) {
-    const std::int64_t base = t.optStretch == 1 ? 1 + static_cast<std::int64_t>(t.stretchGain) : 1;
-    if (t.contrast < -base) t.contrast = static_cast<std::int32_t>(-base);
-    const std::int64_t m = base + t.contrast;
-    t.shading = std::clamp(t.shading, -7, 7);
-    const std::int64_t s = t.shading;
-    for (std::size_t k = 0; k < n; ++k) {
-        const std::int64_t p = r[k];
-        std::int64_t v = m == 0 ? static_cast<std::int64_t>(std::nearbyint(static_cast<double>(p) * 0.5)) : p * m;
-        if (t.optStretch == 1) v -= 20 * static_cast<std::int64_t>(t.stretchOffset);
-        v += t.brightness;
-        if (s != 0) {
-            const std::int64_t q = static_cast<std::int64_t>((k + 1) % 968);
-            const std::int64_t d = 832 / (52 * std::llabs(s));
-            if (s < 0) {
-                std::int64_t ramp = q / d - 52 * std::llabs(s);
-                if (ramp > 0) ramp = 0;
-                v += ramp;
-            } else {
-                v -= q / d;
-            }
-        }
-        r[k] = static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255));
-    }
-    return r;
 }
 
 const Raster& SharedRandomRaster() {
@@ -86,7 +51,7 @@ void ExpectMatchesReference(Tone t, Size size = {1052, 660}) {
     Apply(t);
     MapTones();
     const Raster expected =
-        ReferenceTones(raster, static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), t);
+        reference::MapTones(raster, static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), t);
     EXPECT_TRUE(RawCopy() == expected);
     EXPECT_EQ(State().ContrastLevel, t.contrast);
     EXPECT_EQ(State().ShadingLevel, t.shading);

@@ -11,43 +11,11 @@
 
 #include "core/image_state.h"
 #include "filters/filters.h"
+#include "tests/reference/reference.h"
 #include "tests/test_support.h"
 
 namespace dusk::test {
 namespace {
-
-std::int32_t ReferenceTestWidth(const std::string& name, std::int32_t w) {
-    const std::string six = name.size() >= 6 ? name.substr(0, 6) : std::string();
-    for (const char* p : {"69_131", "69_141"}) {
-        if (six == p) return 31;
-    }
-    for (const char* p : {"69_011", "69_021", "69_031"}) {
-        if (six == p) return 134;
-    }
-    std::string upper = name;
-    for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    if (upper.size() >= 2 && upper.substr(0, 2) == "ED") return 134;
-    if (upper.size() >= 3 && upper.substr(0, 3) == "JAC") return 134;
-    return w - 2;
-}
-
-// Straightforward repair on a copy, rows top to bottom in place.
-Raster ReferenceRepair(Raster r, std::int32_t w, std::int32_t h, const std::string& name) {
-    const std::int32_t test = ReferenceTestWidth(name, w);
-    auto sum = [&](std::int32_t row) {
-        std::int32_t s = 0;
-        for (std::int32_t j = 2; j <= test + 1; ++j) s += r.at(static_cast<std::size_t>(row * w + j));
-        return s;
-    };
-    for (std::int32_t row = 1; row <= h - 2; ++row) {
-        if (sum(row) == 0 && sum(row - 1) != 0 && sum(row + 1) != 0) {
-            for (std::int32_t j = 2; j <= w - 1; ++j) {
-                r[row * w + j] = static_cast<std::uint8_t>((r[(row - 1) * w + j] + r[(row + 1) * w + j]) / 2);
-            }
-        }
-    }
-    return r;
-}
 
 // Rows of every kind that matters: blank, blank but for columns 0 and 1,
 // blank over the first 31 or 134 test columns only, and full rows.
@@ -85,7 +53,7 @@ TEST_P(RepairReferenceTest, MatchesReference) {
                                  size.height);
     PutRaw(raster);
     RepairMissingLines();
-    const Raster expected = ReferenceRepair(raster, size.width, size.height, name);
+    const Raster expected = reference::RepairMissingLines(raster, size.width, size.height, name);
     if (size.height > 100) {
         ASSERT_NE(expected, raster) << "the raster should give the repair something to do";
     }

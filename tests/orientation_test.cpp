@@ -10,31 +10,11 @@
 
 #include "core/image_state.h"
 #include "filters/filters.h"
+#include "tests/reference/reference.h"
 #include "tests/test_support.h"
 
 namespace dusk::test {
 namespace {
-
-// Straightforward references on a copy.
-Raster ReferenceFlip(Raster r, std::int32_t w, std::int32_t h) {
-    Raster out = r;
-    for (std::int32_t row = 0; row < h; ++row) {
-        for (std::int32_t col = 0; col < w; ++col) out[row * w + col] = r[(h - 1 - row) * w + col];
-    }
-    return out;
-}
-
-Raster ReferenceRotate(Raster r, std::int32_t w, std::int32_t h) {
-    Raster out = r;
-    const std::int32_t n = w * h;
-    for (std::int32_t k = 0; k < n; ++k) out[k] = r[n - 1 - k];
-    return out;
-}
-
-Raster ReferenceInvert(Raster r, std::int32_t w, std::int32_t h) {
-    for (std::int32_t k = 0; k < w * h; ++k) r[k] = static_cast<std::uint8_t>(255 - r[k]);
-    return r;
-}
 
 enum class Filter { Flip, Rotate, Invert };
 
@@ -61,9 +41,9 @@ void RunFilter(Filter f) {
 
 Raster Reference(Filter f, const Raster& r, Size s) {
     switch (f) {
-    case Filter::Flip: return ReferenceFlip(r, s.width, s.height);
-    case Filter::Rotate: return ReferenceRotate(r, s.width, s.height);
-    case Filter::Invert: return ReferenceInvert(r, s.width, s.height);
+    case Filter::Flip: return reference::Flip(r, s.width, s.height);
+    case Filter::Rotate: return reference::Rotate(r, s.width, s.height);
+    case Filter::Invert: return reference::Invert(r, s.width, s.height);
     }
     return r;
 }

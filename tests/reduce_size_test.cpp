@@ -12,38 +12,11 @@
 
 #include "core/image_state.h"
 #include "filters/filters.h"
+#include "tests/reference/reference.h"
 #include "tests/test_support.h"
 
 namespace dusk::test {
 namespace {
-
-// The reduction written out plainly. Output samples whose place falls
-// outside the raster (only with sizes no file has) are left out.
-Raster ReferenceReduce(const Raster& src, std::int32_t w, std::int32_t h, std::int32_t half,
-                       std::int32_t quarter) {
-    int f = 0;
-    if (quarter == 1) {
-        f = 4;
-    } else if (half == 1) {
-        f = 2;
-    } else {
-        return src;
-    }
-    Raster out(kRawImageSize, 160);
-    for (std::int32_t y = 0; y < h / f; ++y) {
-        for (std::int32_t x = 0; x < w / f; ++x) {
-            int sum = 0;
-            for (std::int32_t r = f * y; r < f * y + f; ++r) {
-                for (std::int32_t c = f * x; c < f * x + f; ++c) sum += src.at(static_cast<std::size_t>(r * w + c));
-            }
-            const std::int32_t row = f == 2 ? y + h / 2 - 69 : y + 2 * (h / 4) + h / 8 - 69;
-            const std::int32_t col = x + 400 - (w / f) / 2;
-            if (row < 0 || row >= h || col < 0 || col >= w) continue;
-            out[static_cast<std::size_t>(row * w + col)] = static_cast<std::uint8_t>(sum / (f * f));
-        }
-    }
-    return out;
-}
 
 void SetReduceOptions(std::int32_t half, std::int32_t quarter) {
     State().ActiveOptions[OptMinimizeHalf] = half;
@@ -63,7 +36,7 @@ TEST_P(ReduceReferenceTest, MatchesReference) {
         PutRaw(raster);
         SetReduceOptions(half, quarter);
         ReduceSize();
-        EXPECT_TRUE(RawCopy() == ReferenceReduce(raster, size.width, size.height, half, quarter));
+        EXPECT_TRUE(RawCopy() == reference::Reduce(raster, size.width, size.height, half, quarter));
         EXPECT_EQ(State().ImageWidth, size.width);
         EXPECT_EQ(State().ImageHeight, size.height);
     }
@@ -171,7 +144,7 @@ TEST_P(ReduceOddSizeTest, StaysInsideRawImage) {
         ReduceSize();
         EXPECT_TRUE(guarded.GuardsIntact());
         if (n <= static_cast<std::size_t>(kRawImageSize)) {
-            EXPECT_TRUE(RawCopy() == ReferenceReduce(raster, size.width, size.height, half, quarter));
+            EXPECT_TRUE(RawCopy() == reference::Reduce(raster, size.width, size.height, half, quarter));
         }
     }
 }

@@ -4,7 +4,9 @@
 # Configures a build of everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer (-DDUSK_SANITIZE=ON, plus the standard library's
 # own bounds checks), builds it in BUILD_DIR (default: build-sanitize beside
-# this folder) and runs the whole test suite under them. A sanitizer report
+# this folder) and runs the whole test suite under them, the random walk of
+# 2,000 steps through the window included (random_walk_tests; give
+# DUSK_WALK_SEED for a second walk from another seed). A sanitizer report
 # ends the test that raised it with a failure, and so fails the run; so does
 # any leak at exit (no leak is suppressed, Qt's included).
 # Then builds the tests that run threads with ThreadSanitizer in
