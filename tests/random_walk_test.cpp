@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QScrollArea>
@@ -108,6 +109,8 @@ struct Model {
     int pause = 0;
     bool toolbar = true;
     bool histogram = false;
+    bool keywords = false;
+    bool overview = false;
     bool fitted = false;
 };
 
@@ -216,11 +219,18 @@ private:
         closer_ = nullptr;
     }
 
-    // The click in the collection overview, once there is one: the cell
-    // `choice` picks opens its image. Until then the step does nothing and
-    // changes nothing.
+    // A click on the overview's tile that `choice` picks, while the overview
+    // is open: a step to that entry.
     QString ClickInOverview(int choice) {
-        (void)choice;
+        if (!model_.overview || model_.list.empty()) return {};
+        auto* grid = form_->findChild<QListView*>("OverviewGrid");
+        if (grid == nullptr || !grid->isVisible()) return QStringLiteral("the overview is not shown");
+        const int row = choice % static_cast<int>(model_.list.size());
+        const QModelIndex tile = grid->model()->index(row, 0);
+        grid->scrollTo(tile);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(tile).center());
+        model_.position = row + 1;
+        ModelLoad(dir_->slashed() + model_.list[static_cast<std::size_t>(row)]);
         return {};
     }
 
@@ -290,6 +300,7 @@ private:
         case Cmd::ScanStopButton: ModelStopScan(); break;
         case Cmd::CloseImageItem:
             model_.image = false;
+            model_.overview = false;  // it shows the collection of the image window
             model_.scanning = false;
             model_.fitted = false;
             break;
@@ -311,6 +322,8 @@ private:
             break;
         case Cmd::ToggleToolbarItem: model_.toolbar = !model_.toolbar; break;
         case Cmd::HistogramItem: model_.histogram = !model_.histogram; break;
+        case Cmd::LabelKeywordsItem: model_.keywords = !model_.keywords; break;
+        case Cmd::OverviewItem: model_.overview = !model_.overview; break;
         case Cmd::ZoomInItem:
         case Cmd::ZoomOutItem:
         case Cmd::ActualSizeItem: model_.fitted = false; break;
@@ -475,6 +488,8 @@ private:
             case Press::Mark:
                 if (row.id == Cmd::ToggleToolbarItem) pressed = model_.toolbar;
                 if (row.id == Cmd::HistogramItem) pressed = model_.histogram;
+                if (row.id == Cmd::LabelKeywordsItem) pressed = model_.keywords;
+                if (row.id == Cmd::OverviewItem) pressed = model_.overview;
                 if (row.place == app::Place::ScanMenu) pressed = model_.pause == row.value;
                 break;
             case Press::None: break;
