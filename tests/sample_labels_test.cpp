@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,8 +18,16 @@
 #include "core/label_keywords.h"
 #include "core/odl.h"
 #include "temp_dir.h"
+#include "tools/export_batch.h"
 
 namespace {
+
+// The lines of gdalinfo's corner coordinates, from "Upper Left" to "Center".
+std::string Corners(const std::string& info) {
+    const auto from = info.find("Upper Left");
+    const auto to = info.find('\n', info.find("Center", from));
+    return from == std::string::npos ? std::string() : info.substr(from, to - from);
+}
 
 std::string ReadText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -70,14 +79,29 @@ TEST(SampleLabels, AreDetachedKeywordLabelsOfTheirImages) {
         if (!gdal) continue;
         const std::string info = Output("gdalinfo \"" + label + "\" 2>&1");
         EXPECT_NE(info.find("Driver: PDS/"), std::string::npos) << info;
-        EXPECT_NE(info.find("Size is " + std::to_string(geometry->lineSamples) + ", " +
-                            std::to_string(geometry->lines)),
-                  std::string::npos)
-            << info;
+        const std::string sizeText =
+            "Size is " + std::to_string(geometry->lineSamples) + ", " + std::to_string(geometry->lines);
+        EXPECT_NE(info.find(sizeText), std::string::npos) << info;
         if (projection) {
             const std::string method = projection->type[0] == 'P' ? "Polar Stereographic" : "Lambert Conic Conformal";
             EXPECT_NE(info.find(method), std::string::npos) << info;
             EXPECT_NE(info.find("ELLIPSOID[\"VENUS\",6051800,0"), std::string::npos) << info;
+            // A GeoTIFF export lands where the label puts the image: the
+            // same corners to the metre. A picture taller than the label's
+            // (the raster size from the file's length has more lines) shares
+            // the upper left corner.
+            dusk::ExportSettings settings;
+            settings.inputs = {samples + "/" + image};
+            settings.output = dir.slashed() + "export.tif";
+            std::ostringstream err;
+            ASSERT_EQ(dusk::RunExport(settings, err, false), 0) << err.str();
+            const std::string exported = Output("gdalinfo \"" + settings.output + "\" 2>&1");
+            EXPECT_NE(exported.find(method), std::string::npos) << exported;
+            const bool sameSize = exported.find(sizeText) != std::string::npos;
+            const std::string corners = Corners(info);
+            EXPECT_EQ(sameSize ? Corners(exported) : Corners(exported).substr(0, corners.find("\nLower")),
+                      sameSize ? corners : corners.substr(0, corners.find("\nLower")));
+            EXPECT_NE(Corners(info), "");
         }
     }
     EXPECT_EQ(labels, 8);
