@@ -74,8 +74,8 @@ for entry in "${targets[@]}"; do
     exit 2
   fi
   mkdir -p "$work/corpus-$target"
-  echo "== $target: $time s, -max_len=$max_len"
-  if ! "$binary" -max_total_time="$time" -max_len="$max_len" -timeout=20 -rss_limit_mb=2048 \
+  echo "== $target: $seconds s, -max_len=$max_len"
+  if ! "$binary" -max_total_time="$seconds" -max_len="$max_len" -timeout=20 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
       "${corpora[@]}" >"$work/$target.log" 2>&1; then
     tail -n 60 "$work/$target.log" >&2
