@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Either despeckle pass against the reference sweep on a small raster, with
-// the first pass's margins and the window of treated positions taken from
-// the input (the program's window starts past any small raster). Rows are
-// at least 2 samples long: in a row of one, two of the eight neighbours
-// would be the sample itself.
+// the thresholds and the window of treated positions taken from the input
+// (the window a load sets starts past any small raster). Rows are at least
+// 2 samples long: in a row of one, two of the eight neighbours would be the
+// sample itself.
 #include "filters/filters.h"
 #include "fuzz/differential.h"
 
@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The sweep reads one row past the raster and one sample more.
     fuzz::InputReader peek = in;
     const std::int32_t w = 2 + peek.Word() % 1199;
-    // Like the program's, the window starts past the first sample of row 1,
-    // whose left neighbour would lie before the buffer.
+    // As in a load, the window starts past the first sample of row 1, whose
+    // left neighbour would lie before the buffer.
     const std::int32_t first = w + 2 + start;
     const std::int32_t last = first + span;
     fuzz::SmallRaster raster = fuzz::ReadRaster(in, 1200, 1 << 13, 2 * w + 1 + extra, 2);
