@@ -13,10 +13,10 @@
 #include <QImage>
 #include <QLabel>
 #include <QLocale>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "app/histogram_chart.h"
+#include "app/tool_placement.h"
 #include "core/image_state.h"
 #include "filters/filters.h"
 
@@ -27,7 +27,6 @@ namespace {
 constexpr int kClientWidth = 520;
 constexpr int kClientHeight = 640;
 constexpr int kSmallestHeight = 420;
-constexpr int kFrameAllowance = 8;
 
 // The figures of the shown picture: object name and caption of each.
 struct Figure {
@@ -185,22 +184,7 @@ void THistogramWindow::ShowHover(int level) {
 }
 
 void THistogramWindow::PlaceBeside(const QWidget& main, int clientTop) {
-    const QScreen* screen = main.screen();
-    if (screen == nullptr) return;
-    const QRect room = screen->availableGeometry();
-    // The frame the window manager adds; before the first showing it is not
-    // known yet: the main window's title bar stands in for it, with room for
-    // a border and a handle below.
-    QSize frame = frameGeometry().size() - size();
-    const int title = main.geometry().top() - main.frameGeometry().top();
-    if (frame.isEmpty() && title > 0) frame = QSize(kFrameAllowance, title + kFrameAllowance);
-    const int height = std::clamp(room.bottom() + 1 - clientTop - frame.height(), kSmallestHeight, kClientHeight);
-    resize(width(), height);
-    const QRect outer(QPoint(0, 0), size() + frame);
-    const int right = std::min(main.frameGeometry().right(), room.right());
-    const int x = std::max(room.left(), right + 1 - outer.width());
-    const int y = std::clamp(clientTop, room.top(), std::max(room.top(), room.bottom() + 1 - outer.height()));
-    move(x, y);
+    PlaceAtRightEdge(*this, main, clientTop, kSmallestHeight, kClientHeight);
 }
 
 void THistogramWindow::closeEvent(QCloseEvent* event) {

@@ -2,18 +2,19 @@
 #include "app/overview_window.h"
 
 #include <algorithm>
+#include <limits>
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QLocale>
-#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app/overview_model.h"
 #include "app/thumbnail_pool.h"
+#include "app/tool_placement.h"
 
 namespace dusk::app {
 
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int kColumns = 3;
 constexpr int kSmallestHeight = 300;
-constexpr int kFrameAllowance = 8;
 
 QString Grouped(int n) { return QLocale(QLocale::English).toString(n); }
 
@@ -160,18 +160,7 @@ bool TOverviewWindow::ViewRendered() const {
 qsizetype TOverviewWindow::PictureBytes() const { return model_->PictureBytes(); }
 
 void TOverviewWindow::PlaceBeside(const QWidget& main, int clientTop) {
-    const QScreen* screen = main.screen();
-    if (screen == nullptr) return;
-    const QRect room = screen->availableGeometry();
-    QSize frame = frameGeometry().size() - size();
-    const int title = main.geometry().top() - main.frameGeometry().top();
-    if (frame.isEmpty() && title > 0) frame = QSize(kFrameAllowance, title + kFrameAllowance);
-    const int height = std::max(kSmallestHeight, room.bottom() + 1 - clientTop - frame.height());
-    resize(width(), height);
-    const int right = std::min(main.frameGeometry().right(), room.right());
-    const int x = std::max(room.left(), right + 1 - (width() + frame.width()));
-    const int y = std::clamp(clientTop, room.top(), std::max(room.top(), room.bottom() + 1 - height - frame.height()));
-    move(x, y);
+    PlaceAtRightEdge(*this, main, clientTop, kSmallestHeight, std::numeric_limits<int>::max());
 }
 
 bool TOverviewWindow::eventFilter(QObject* watched, QEvent* event) {
