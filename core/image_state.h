@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/label_map.h"
 #include "core/map_projection.h"
 #include "core/odl.h"
 #include "core/zeroed_buffer.h"
@@ -127,6 +128,11 @@ struct ImageState {
     // raster size of its IMAGE object and its map projection.
     OdlLabel LabelKeywords;
     std::optional<LabelGeometry> LabelImageGeometry;
+    // The map figures of the label in every reading, the georeference
+    // understood from them (after the label checked itself against its
+    // bounds) and the projection of that reading, which the coordinates use.
+    LabelMap LabelMapFigures;
+    LabelGeoreference Georeference;
     std::optional<MapProjection> Projection;
     // The picture was rendered with no correction at all ("Original Image").
     bool ShownUnprocessed = false;

@@ -7,6 +7,7 @@
 
 #include "core/image_state.h"
 #include "core/label.h"
+#include "core/label_map.h"
 
 namespace dusk {
 
@@ -119,12 +120,28 @@ std::optional<MapProjection> ProjectionOf(const OdlLabel& label) {
     return p;
 }
 
+namespace {
+GeoreferenceCheck georeferenceCheck = nullptr;
+}  // namespace
+
+void SetGeoreferenceCheck(GeoreferenceCheck check) { georeferenceCheck = check; }
+
 void LoadLabelKeywords() {
     ImageState& s = State();
     const std::string path = LabelFilePath();
     s.LabelKeywords = path.empty() ? OdlLabel{} : ParseOdl(ReadLabelBytes(path, kOdlReadLimit));
     s.LabelImageGeometry = ImageGeometryOf(s.LabelKeywords);
-    s.Projection = ProjectionOf(s.LabelKeywords);
+    s.LabelMapFigures = ReadLabelMap(s.LabelKeywords);
+    s.Georeference = LabelGeoreference{};
+    s.Georeference.dialect = s.LabelMapFigures.dialect;
+    s.Georeference.bounds = s.LabelMapFigures.bounds;
+    s.Georeference.message = s.LabelMapFigures.problem;
+    s.Projection.reset();
+    if (!s.LabelMapFigures.readings.empty() && !s.LabelMapFigures.readings.front().offsetsFromBounds) {
+        s.Projection = s.LabelMapFigures.readings.front();
+        s.Georeference.projection = s.Projection;
+    }
+    if (georeferenceCheck != nullptr) georeferenceCheck();
 }
 
 }  // namespace dusk

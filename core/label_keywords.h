@@ -32,9 +32,17 @@ std::optional<LabelGeometry> ImageGeometryOf(const OdlLabel& label);
 // 0; an absent B or C axis radius is taken as A.
 std::optional<MapProjection> ProjectionOf(const OdlLabel& label);
 
+// The check of a label's map figures against its bounds (geo's
+// CheckLabelGeoreference, or the exporter's way to it), run at the end of
+// every LoadLabelKeywords. Without one, the plain reading is taken
+// unchecked. Set it before any thread loads.
+using GeoreferenceCheck = void (*)();
+void SetGeoreferenceCheck(GeoreferenceCheck check);
+
 // Reads the whole label file of the image (up to 1 MiB, the same file that
-// the Info box shows from) into LabelKeywords, LabelImageGeometry and
-// Projection of the record; no label gives none of them.
+// the Info box shows from) into LabelKeywords, LabelImageGeometry,
+// LabelMapFigures, Georeference and Projection of the record; no label gives
+// none of them.
 void LoadLabelKeywords();
 
 }  // namespace dusk

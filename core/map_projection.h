@@ -22,6 +22,19 @@ struct MapProjection {
     double sampleProjectionOffset = 0.0;
     double mapScale = 0.0;               // km per pixel
     bool positiveLongitudeWest = false;  // POSITIVE_LONGITUDE_DIRECTION = WEST
+    // A label that gives no offsets (flat keywords, bounds only): the outer
+    // top left corner of the raster lies at the maximum latitude and the
+    // minimum longitude, and the offsets follow from there.
+    bool offsetsFromBounds = false;
+    // How the figures were read where the label leaves it open, e.g. "X
+    // along the lines, MAP_SCALE in metres per pixel"; empty when nothing is.
+    std::string reading;
+};
+
+// A point on the body: degrees, north and east positive, longitude -180 to 180.
+struct LatLon {
+    double latitude = 0.0;
+    double longitude = 0.0;
 };
 
 // The raster size a label's IMAGE object gives (LINES, LINE_SAMPLES).

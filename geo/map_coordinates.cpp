@@ -24,6 +24,9 @@ constexpr KindName kKinds[] = {
     {"EQUIRECTANGULAR", ProjectionKind::Equirectangular},
     {"SIMPLE_CYLINDRICAL", ProjectionKind::SimpleCylindrical},
     {"SINUSOIDAL", ProjectionKind::Sinusoidal},
+    {"MERCATOR", ProjectionKind::Mercator},
+    // A stereographic map of the era centred on a pole (Magellan's P-MIDR).
+    {"STEREOGRAPHIC", ProjectionKind::PolarStereographic},
 };
 
 // The name the reference system is given: the projection as GDAL's PDS
@@ -40,6 +43,8 @@ const char* SystemName(ProjectionKind kind) {
             return "SIMPLE_CYLINDRICAL VENUS";
         case ProjectionKind::Sinusoidal:
             return "SINUSOIDAL VENUS";
+        case ProjectionKind::Mercator:
+            return "MERCATOR VENUS";
     }
     return "VENUS";
 }
@@ -69,6 +74,10 @@ bool BuildSystem(ProjectionKind kind, const MapProjection& p, OGRSpatialReferenc
             break;
         case ProjectionKind::Sinusoidal:
             err = srs.SetSinusoidal(lon0, 0.0, 0.0);
+            break;
+        case ProjectionKind::Mercator:
+            // True to scale at the equator, as the era's radar maps are.
+            err = srs.SetMercator(0.0, lon0, 1.0, 0.0, 0.0);
             break;
         case ProjectionKind::PolarStereographic:
             err = srs.SetPS(lat0, lon0, 1.0, 0.0, 0.0);

@@ -19,14 +19,16 @@ namespace dusk {
 // are continuous and (0, 0) is the outer top left corner of the first sample.
 using GeoTransform = std::array<double, 6>;
 
-struct LatLon {
-    double latitude = 0.0;   // degrees, north positive
-    double longitude = 0.0;  // degrees, east positive, -180 to 180
-};
-
 // The projections of the label that are understood, by their canonical name;
 // other names give no coordinates.
-enum class ProjectionKind { PolarStereographic, LambertConformal, Equirectangular, SimpleCylindrical, Sinusoidal };
+enum class ProjectionKind {
+    PolarStereographic,
+    LambertConformal,
+    Equirectangular,
+    SimpleCylindrical,
+    Sinusoidal,
+    Mercator,
+};
 
 // The kind a MAP_PROJECTION_TYPE names, in any case, with blanks or
 // underscores ("LAMBERT CONFORMAL", "LAMBERT_CONFORMAL_CONIC", "SIMPLE
