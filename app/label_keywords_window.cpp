@@ -5,6 +5,8 @@
 #include <vector>
 
 #include <QCloseEvent>
+#include <QFormLayout>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +16,7 @@
 #include "app/file_names.h"
 #include "core/image_state.h"
 #include "core/label.h"
+#include "geo/georeference_text.h"
 
 namespace dusk::app {
 
@@ -65,6 +68,11 @@ TLabelKeywordsWindow::TLabelKeywordsWindow(QWidget* parent) : QWidget(parent, Qt
     note_->setObjectName(QStringLiteral("KeywordNote"));
     note_->setTextFormat(Qt::PlainText);
     note_->setWordWrap(true);
+    georeference_ = new QGroupBox(tr("Georeference"));
+    georeference_->setObjectName(QStringLiteral("GeoreferenceBox"));
+    georeferenceRows_ = new QFormLayout(georeference_);
+    georeferenceRows_->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    georeferenceRows_->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     tree_ = new QTreeWidget;
     tree_->setObjectName(QStringLiteral("KeywordTree"));
     tree_->setHeaderLabels({tr("Object/group"), tr("Keyword"), tr("Value"), tr("Unit")});
@@ -82,13 +90,29 @@ TLabelKeywordsWindow::TLabelKeywordsWindow(QWidget* parent) : QWidget(parent, Qt
     column->setContentsMargins(8, 8, 8, 8);
     column->addWidget(filter_);
     column->addWidget(note_);
+    column->addWidget(georeference_);
     column->addWidget(tree_, 1);
     Clear();
+}
+
+void TLabelKeywordsWindow::ShowGeoreference() {
+    while (georeferenceRows_->rowCount() > 0) georeferenceRows_->removeRow(0);
+    const std::vector<GeoreferenceRow> rows = DescribeGeoreference(State().Georeference);
+    for (const GeoreferenceRow& row : rows) {
+        auto* value = new QLabel(QString::fromStdString(row.value));
+        value->setTextFormat(Qt::PlainText);
+        value->setWordWrap(true);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value->setObjectName(QStringLiteral("Georeference") + QString::fromStdString(row.name).remove(QLatin1Char(' ')));
+        georeferenceRows_->addRow(QString::fromStdString(row.name) + QLatin1Char(':'), value);
+    }
+    georeference_->setVisible(!rows.empty());
 }
 
 void TLabelKeywordsWindow::ShowLabel() {
     const ImageState& s = State();
     tree_->clear();
+    ShowGeoreference();
     const QString name = FromFileSystem(s.CurrentFileName);
     const OdlLabel& label = s.LabelKeywords;
     if (s.LabelLines.empty()) {
@@ -147,6 +171,8 @@ void TLabelKeywordsWindow::ShowLabel() {
 
 void TLabelKeywordsWindow::Clear() {
     tree_->clear();
+    while (georeferenceRows_->rowCount() > 0) georeferenceRows_->removeRow(0);
+    georeference_->hide();
     note_->setText(tr("No image is shown."));
 }
 

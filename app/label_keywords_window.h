@@ -4,6 +4,8 @@
 #include <QWidget>
 
 class QCloseEvent;
+class QFormLayout;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QTreeWidget;
@@ -15,7 +17,10 @@ namespace dusk::app {
 // the image on display as a tree (block, keyword, value, unit), with a filter
 // that keeps the matching rows, their blocks and a matching block's members.
 // A line above the tree says when there is no image, no label, or a label
-// that is no keyword label or is not readable to its end.
+// that is no keyword label or is not readable to its end. Where the label
+// describes a map, a box above the tree shows the georeference as the
+// program understood it: the projection, the body, the scale, the corners
+// and whether the label's bounds agree.
 class TLabelKeywordsWindow : public QWidget {
     Q_OBJECT
 
@@ -41,7 +46,12 @@ private:
     bool Filter(QTreeWidgetItem* item, const QString& text, bool blockMatched);
 
     QLineEdit* filter_ = nullptr;
+    // Fills the georeference box from the record, or hides it.
+    void ShowGeoreference();
+
     QLabel* note_ = nullptr;
+    QGroupBox* georeference_ = nullptr;
+    QFormLayout* georeferenceRows_ = nullptr;
     QTreeWidget* tree_ = nullptr;
 };
 

@@ -34,18 +34,17 @@
 #include "core/geometry.h"
 #include "core/image_state.h"
 #include "core/label.h"
+#include "core/label_keywords.h"
 #include "core/picture_stats.h"
+#include "geo/label_georeference.h"
 #include "load/load_image.h"
 
 namespace dusk::app {
 
-namespace {
-
-
-}  // namespace
-
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     LoadResources();
+    // Every load checks the label's map figures against its bounds.
+    SetGeoreferenceCheck(&CheckLabelGeoreference);
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Dazove 15 & 16 ZI-RO Zozid Erovadu "));
     setGeometry(218, 212, 575, 450);  // the restored bounds; the window starts maximised

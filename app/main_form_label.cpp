@@ -42,6 +42,10 @@ void TMainForm::NoteLabel() {
                          .arg(s.ImageWidth)
                          .arg(s.ImageHeight);
     }
+    // What the label's map figures give, where they contradict themselves or
+    // make no projection.
+    const QString georeference = QString::fromStdString(s.Georeference.message);
+    if (!georeference.isEmpty()) labelNote_ = labelNote_.isEmpty() ? georeference : labelNote_ + QStringLiteral("   ") + georeference;
     if (labelKeywords_->isVisible()) labelKeywords_->ShowLabel();
 }
 

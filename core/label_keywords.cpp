@@ -36,14 +36,7 @@ struct UnitFactor {
     const char* unit;
     double factor;
 };
-constexpr UnitFactor kDegrees[] = {{"", 1.0}, {"DEG", 1.0}, {"DEGREE", 1.0}, {"DEGREES", 1.0}};
 constexpr UnitFactor kPixels[] = {{"", 1.0}, {"PIXEL", 1.0}, {"PIXELS", 1.0}, {"PIX", 1.0}};
-constexpr UnitFactor kKilometres[] = {{"", 1.0},         {"KM", 1.0},       {"KILOMETERS", 1.0},
-                                      {"KILOMETRES", 1.0}, {"M", 0.001},      {"METERS", 0.001},
-                                      {"METRES", 0.001}};
-constexpr UnitFactor kKilometresPerPixel[] = {{"", 1.0},          {"KM/PIXEL", 1.0},       {"KM/PIX", 1.0},
-                                              {"KILOMETERS/PIXEL", 1.0}, {"M/PIXEL", 0.001}, {"M/PIX", 0.001},
-                                              {"METERS/PIXEL", 0.001}, {"METRES/PIXEL", 0.001}};
 
 template <std::size_t N>
 std::optional<double> Measure(const OdlLabel& label, std::size_t block, const char* name,
@@ -96,28 +89,9 @@ std::optional<LabelGeometry> ImageGeometryOf(const OdlLabel& label) {
 }
 
 std::optional<MapProjection> ProjectionOf(const OdlLabel& label) {
-    const std::size_t block = FindBlock(label, OdlNodeKind::Object, "IMAGE_MAP_PROJECTION");
-    if (block == std::string::npos) return std::nullopt;
-    const OdlNode* type = FindKeyword(label, block, "MAP_PROJECTION_TYPE");
-    const auto a = Measure(label, block, "A_AXIS_RADIUS", kKilometres);
-    const auto scale = Measure(label, block, "MAP_SCALE", kKilometresPerPixel);
-    if (type == nullptr || type->value.empty() || !a || *a <= 0.0 || !scale || *scale <= 0.0) return std::nullopt;
-
-    MapProjection p;
-    p.type = Upper(type->value);
-    p.aAxisRadius = *a;
-    p.bAxisRadius = Measure(label, block, "B_AXIS_RADIUS", kKilometres).value_or(*a);
-    p.cAxisRadius = Measure(label, block, "C_AXIS_RADIUS", kKilometres).value_or(*a);
-    p.centerLatitude = Measure(label, block, "CENTER_LATITUDE", kDegrees).value_or(0.0);
-    p.centerLongitude = Measure(label, block, "CENTER_LONGITUDE", kDegrees).value_or(0.0);
-    p.firstStandardParallel = Measure(label, block, "FIRST_STANDARD_PARALLEL", kDegrees);
-    p.secondStandardParallel = Measure(label, block, "SECOND_STANDARD_PARALLEL", kDegrees);
-    p.lineProjectionOffset = Measure(label, block, "LINE_PROJECTION_OFFSET", kPixels).value_or(0.0);
-    p.sampleProjectionOffset = Measure(label, block, "SAMPLE_PROJECTION_OFFSET", kPixels).value_or(0.0);
-    p.mapScale = *scale;
-    const OdlNode* direction = FindKeyword(label, block, "POSITIVE_LONGITUDE_DIRECTION");
-    p.positiveLongitudeWest = direction != nullptr && Upper(direction->value) == "WEST";
-    return p;
+    LabelMap map = ReadLabelMap(label);
+    if (map.readings.empty() || map.readings.front().offsetsFromBounds) return std::nullopt;
+    return std::move(map.readings.front());
 }
 
 namespace {
@@ -138,6 +112,7 @@ void LoadLabelKeywords() {
     s.Georeference.message = s.LabelMapFigures.problem;
     s.Projection.reset();
     if (!s.LabelMapFigures.readings.empty() && !s.LabelMapFigures.readings.front().offsetsFromBounds) {
+        // Unchecked until the check below, if one is set, has its say.
         s.Projection = s.LabelMapFigures.readings.front();
         s.Georeference.projection = s.Projection;
     }

@@ -26,10 +26,9 @@ const OdlNode* FindKeyword(const OdlLabel& label, std::size_t block, std::string
 // numbers above 0.
 std::optional<LabelGeometry> ImageGeometryOf(const OdlLabel& label);
 
-// The IMAGE_MAP_PROJECTION object as numbers: degrees and kilometres (a
-// radius in <M> and a scale in <M/PIXEL> are turned into kilometres). None
-// unless it names its type and gives an A_AXIS_RADIUS and a MAP_SCALE above
-// 0; an absent B or C axis radius is taken as A.
+// The plain reading of the label's map figures (see ReadLabelMap): the
+// projection as the label writes it, unchecked; none where it describes no
+// map, its figures make no projection, or it gives no offsets.
 std::optional<MapProjection> ProjectionOf(const OdlLabel& label);
 
 // The check of a label's map figures against its bounds (geo's

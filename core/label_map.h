@@ -37,6 +37,9 @@ struct LabelBounds {
     double maximumLatitude = 0.0;
     double minimumLongitude = 0.0;
     double maximumLongitude = 0.0;
+    // How far a bound may lie from the true one by the rounding of its last
+    // written digit, in degrees.
+    double rounding = 0.0;
 };
 
 struct LabelMap {

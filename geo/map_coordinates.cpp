@@ -2,6 +2,7 @@
 #include "geo/map_coordinates.h"
 
 #include <algorithm>
+#include <vector>
 #include <cctype>
 #include <cmath>
 #include <utility>
@@ -80,7 +81,12 @@ bool BuildSystem(ProjectionKind kind, const MapProjection& p, OGRSpatialReferenc
             err = srs.SetMercator(0.0, lon0, 1.0, 0.0, 0.0);
             break;
         case ProjectionKind::PolarStereographic:
-            err = srs.SetPS(lat0, lon0, 1.0, 0.0, 0.0);
+            // A plain STEREOGRAPHIC map not centred on a pole is oblique.
+            if (std::fabs(lat0) < 90.0 && p.type.find("POLAR") == std::string::npos) {
+                err = srs.SetStereographic(lat0, lon0, 1.0, 0.0, 0.0);
+            } else {
+                err = srs.SetPS(lat0, lon0, 1.0, 0.0, 0.0);
+            }
             ellipsoid = true;
             break;
         case ProjectionKind::LambertConformal:
@@ -109,43 +115,87 @@ std::optional<ProjectionKind> KindOf(const std::string& projectionType) {
     return std::nullopt;
 }
 
+// The reference system of a projection and its two transformations, which
+// take PROJ a millisecond or so to build. They depend on the projection's
+// figures but not on its offsets or scale, so the tiles of a quad, which
+// differ only in those, share one.
 struct MapCoordinates::Transformer {
+    std::string wkt;
     std::unique_ptr<OGRCoordinateTransformation> toLatLon;
+    std::unique_ptr<OGRCoordinateTransformation> fromLatLon;
 };
 
-MapCoordinates::MapCoordinates(MapProjection projection, std::string wkt, GeoTransform transform,
-                               std::unique_ptr<Transformer> transformer)
-    : projection_(std::move(projection)),
-      wkt_(std::move(wkt)),
-      transform_(transform),
-      transformer_(std::move(transformer)) {}
+namespace {
 
-MapCoordinates::~MapCoordinates() = default;
+bool SameSystem(const MapProjection& p, const MapProjection& q) {
+    return p.type == q.type && p.aAxisRadius == q.aAxisRadius && p.bAxisRadius == q.bAxisRadius &&
+           p.cAxisRadius == q.cAxisRadius && p.centerLatitude == q.centerLatitude &&
+           p.centerLongitude == q.centerLongitude && p.firstStandardParallel == q.firstStandardParallel &&
+           p.secondStandardParallel == q.secondStandardParallel && p.positiveLongitudeWest == q.positiveLongitudeWest;
+}
 
-std::unique_ptr<MapCoordinates> MapCoordinates::Make(const MapProjection& projection) {
-    const std::optional<ProjectionKind> kind = KindOf(projection.type);
-    if (!kind || !(projection.aAxisRadius > 0.0) || !(projection.mapScale > 0.0) ||
-        !std::isfinite(projection.aAxisRadius) || !std::isfinite(projection.mapScale)) {
-        return nullptr;
-    }
+std::shared_ptr<const MapCoordinates::Transformer> BuildTransformer(ProjectionKind kind, const MapProjection& p) {
     OGRSpatialReference projected;
-    if (!BuildSystem(*kind, projection, projected)) return nullptr;
+    if (!BuildSystem(kind, p, projected)) return nullptr;
     projected.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     std::unique_ptr<OGRSpatialReference> geographic(projected.CloneGeogCS());
     if (!geographic) return nullptr;
     geographic->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-
-    auto transformer = std::make_unique<Transformer>();
+    auto transformer = std::make_shared<MapCoordinates::Transformer>();
     transformer->toLatLon.reset(OGRCreateCoordinateTransformation(&projected, geographic.get()));
-    if (!transformer->toLatLon) return nullptr;
-
+    transformer->fromLatLon.reset(OGRCreateCoordinateTransformation(geographic.get(), &projected));
+    if (!transformer->toLatLon || !transformer->fromLatLon) return nullptr;
     char* text = nullptr;
     if (projected.exportToWkt(&text) != OGRERR_NONE || text == nullptr) {
         CPLFree(text);
         return nullptr;
     }
-    std::string wkt(text);
+    transformer->wkt = text;
     CPLFree(text);
+    return transformer;
+}
+
+// The last few systems built on this thread.
+std::shared_ptr<const MapCoordinates::Transformer> TransformerFor(ProjectionKind kind, const MapProjection& p) {
+    struct Kept {
+        MapProjection figures;
+        std::shared_ptr<const MapCoordinates::Transformer> transformer;
+    };
+    constexpr std::size_t kKeep = 4;
+    thread_local std::vector<Kept> kept;
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        if (SameSystem(kept[i].figures, p)) {
+            std::rotate(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(i),
+                        kept.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return kept.front().transformer;
+        }
+    }
+    std::shared_ptr<const MapCoordinates::Transformer> built = BuildTransformer(kind, p);
+    if (built == nullptr) return nullptr;
+    if (kept.size() == kKeep) kept.pop_back();
+    kept.insert(kept.begin(), Kept{p, built});
+    return built;
+}
+
+}  // namespace
+
+MapCoordinates::MapCoordinates(MapProjection projection, GeoTransform transform,
+                               std::shared_ptr<const Transformer> transformer)
+    : projection_(std::move(projection)), transform_(transform), transformer_(std::move(transformer)) {}
+
+MapCoordinates::~MapCoordinates() = default;
+
+const std::string& MapCoordinates::Wkt() const { return transformer_->wkt; }
+
+std::unique_ptr<MapCoordinates> MapCoordinates::Make(const MapProjection& projection) {
+    const std::optional<ProjectionKind> kind = KindOf(projection.type);
+    if (!kind || !(projection.aAxisRadius > 0.0) || !(projection.mapScale > 0.0) ||
+        !std::isfinite(projection.aAxisRadius) || !std::isfinite(projection.mapScale) ||
+        !std::isfinite(projection.lineProjectionOffset) || !std::isfinite(projection.sampleProjectionOffset)) {
+        return nullptr;
+    }
+    std::shared_ptr<const Transformer> transformer = TransformerFor(*kind, projection);
+    if (transformer == nullptr) return nullptr;
 
     // The sample and line offsets place the projection's origin: the centre
     // of the first sample is SAMPLE_PROJECTION_OFFSET pixels east of it and
@@ -153,13 +203,14 @@ std::unique_ptr<MapCoordinates> MapCoordinates::Make(const MapProjection& projec
     const double d = projection.mapScale * 1000.0;
     const GeoTransform transform{-(projection.sampleProjectionOffset + 0.5) * d, d, 0.0,
                                  (projection.lineProjectionOffset + 0.5) * d, 0.0, -d};
-    return std::unique_ptr<MapCoordinates>(
-        new MapCoordinates(projection, std::move(wkt), transform, std::move(transformer)));
+    return std::unique_ptr<MapCoordinates>(new MapCoordinates(projection, transform, std::move(transformer)));
 }
 
 std::optional<LatLon> MapCoordinates::At(double column, double row) const {
-    const double x = column + 0.5;
-    const double y = row + 0.5;
+    return AtPoint(column + 0.5, row + 0.5);
+}
+
+std::optional<LatLon> MapCoordinates::AtPoint(double x, double y) const {
     double east = transform_[0] + x * transform_[1] + y * transform_[2];
     double north = transform_[3] + x * transform_[4] + y * transform_[5];
     if (!transformer_->toLatLon->Transform(1, &east, &north)) return std::nullopt;
@@ -167,17 +218,25 @@ std::optional<LatLon> MapCoordinates::At(double column, double row) const {
     return LatLon{north, east};
 }
 
+std::optional<MapPoint> MapCoordinates::ToMap(const LatLon& position) const {
+    double x = position.longitude;
+    double y = position.latitude;
+    // A point the projection cannot show (a pole on a Mercator map) is an
+    // answer here, not an error to report.
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    const bool done = transformer_->fromLatLon->Transform(1, &x, &y);
+    CPLPopErrorHandler();
+    if (!done) return std::nullopt;
+    if (!std::isfinite(x) || !std::isfinite(y)) return std::nullopt;
+    return MapPoint{x, y};
+}
+
 const MapCoordinates* CoordinatesFor(const MapProjection& p) {
     thread_local std::optional<MapProjection> key;
     thread_local std::unique_ptr<MapCoordinates> kept;
     const auto same = [&p](const MapProjection& q) {
-        return p.type == q.type && p.aAxisRadius == q.aAxisRadius && p.bAxisRadius == q.bAxisRadius &&
-               p.cAxisRadius == q.cAxisRadius && p.centerLatitude == q.centerLatitude &&
-               p.centerLongitude == q.centerLongitude && p.firstStandardParallel == q.firstStandardParallel &&
-               p.secondStandardParallel == q.secondStandardParallel &&
-               p.lineProjectionOffset == q.lineProjectionOffset &&
-               p.sampleProjectionOffset == q.sampleProjectionOffset && p.mapScale == q.mapScale &&
-               p.positiveLongitudeWest == q.positiveLongitudeWest;
+        return SameSystem(p, q) && p.lineProjectionOffset == q.lineProjectionOffset &&
+               p.sampleProjectionOffset == q.sampleProjectionOffset && p.mapScale == q.mapScale;
     };
     if (!key || !same(*key)) {
         kept = MapCoordinates::Make(p);

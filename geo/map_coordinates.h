@@ -19,6 +19,12 @@ namespace dusk {
 // are continuous and (0, 0) is the outer top left corner of the first sample.
 using GeoTransform = std::array<double, 6>;
 
+// A point of the map, in metres east and north of the projection's origin.
+struct MapPoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+
 // The projections of the label that are understood, by their canonical name;
 // other names give no coordinates.
 enum class ProjectionKind {
@@ -48,25 +54,31 @@ public:
 
     // The projected reference system as WKT, on a sphere or ellipsoid named
     // after Venus; longitudes in it count east.
-    const std::string& Wkt() const { return wkt_; }
+    const std::string& Wkt() const;
     // The file raster's geotransform.
     const GeoTransform& FileTransform() const { return transform_; }
     // The latitude and longitude of the centre of the sample at `column`, `row`
     // of the file's raster (both from 0), on the reference system's own
     // sphere or ellipsoid; none where the projection has no point there.
     std::optional<LatLon> At(double column, double row) const;
+    // The same at a continuous raster position: (0, 0) is the outer top
+    // left corner of the first sample, (width, height) the outer bottom right
+    // corner of the last.
+    std::optional<LatLon> AtPoint(double x, double y) const;
+    // Map metres of a point on the body; none where the projection has no
+    // point for it.
+    std::optional<MapPoint> ToMap(const LatLon& position) const;
 
     const MapProjection& Projection() const { return projection_; }
 
-private:
     struct Transformer;
-    MapCoordinates(MapProjection projection, std::string wkt, GeoTransform transform,
-                   std::unique_ptr<Transformer> transformer);
+
+private:
+    MapCoordinates(MapProjection projection, GeoTransform transform, std::shared_ptr<const Transformer> transformer);
 
     MapProjection projection_;
-    std::string wkt_;
     GeoTransform transform_{};
-    std::unique_ptr<Transformer> transformer_;
+    std::shared_ptr<const Transformer> transformer_;
 };
 
 // The coordinates of `projection`, built on the first call and kept on this

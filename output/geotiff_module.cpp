@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The entry of the module duskmapper-geotiff: the TIFF writer with the
-// georeference of the picture, for a program that loads GDAL only when asked.
+// The entries of the module duskmapper-geotiff: the TIFF writer with the
+// georeference of the picture, and the check of a label's georeference, for
+// a program that loads GDAL only when asked.
+#include "geo/label_georeference.h"
 #include "output/tiff_file.h"
 
 extern "C" __attribute__((visibility("default"))) bool DuskEncodeGeoTiff(const dusk::GreyPicture& picture,
@@ -13,4 +15,12 @@ extern "C" __attribute__((visibility("default"))) bool DuskEncodeGeoTiff(const d
     std::optional<dusk::Georeference> georeference;
     if (projection != nullptr) georeference = dusk::PictureGeoreference(*projection, mapping);
     return dusk::EncodeTiff(picture, georeference, file, error);
+}
+
+extern "C" __attribute__((visibility("default"))) void DuskUnderstandLabelMap(const dusk::LabelMap& map, int width,
+                                                                             int height,
+                                                                             const std::string& labelName,
+                                                                             dusk::LabelGeoreference& answer) {
+    [[maybe_unused]] constexpr dusk::UnderstandLabelMapFunction kChecked = &DuskUnderstandLabelMap;
+    answer = dusk::UnderstandLabelMap(map, width, height, labelName);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/label_map.h"
 #include "core/map_projection.h"
 #include "core/readout.h"
 #include "geo/picture_georeference.h"
@@ -28,5 +29,12 @@ using EncodeGeoTiffFunction = bool (*)(const GreyPicture& picture, const MapProj
                                        const DisplayMapping& mapping, std::vector<std::uint8_t>& file,
                                        std::string& error);
 inline constexpr const char* kEncodeGeoTiffSymbol = "DuskEncodeGeoTiff";
+
+// The module's other entry: the georeference of a label's map figures,
+// checked against its bounds (geo's UnderstandLabelMap), for a program that
+// does not link GDAL.
+using UnderstandLabelMapFunction = void (*)(const LabelMap& map, int width, int height, const std::string& labelName,
+                                            LabelGeoreference& answer);
+inline constexpr const char* kUnderstandLabelMapSymbol = "DuskUnderstandLabelMap";
 
 }  // namespace dusk

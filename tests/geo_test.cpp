@@ -108,6 +108,7 @@ const Case kCases[] = {
     {"equirectangular_west", P("EQUIRECTANGULAR", 6051.8, 6051.8, 10, 45, 300, 1200, 4, true), "EQUIRECTANGULAR", 0},
     {"simple_cylindrical", P("SIMPLE CYLINDRICAL", 6051.8, 6051.8, 0, 0, 1000, 5000, 1), "SIMPLE CYLINDRICAL", 0},
     {"sinusoidal", P("SINUSOIDAL", 6051.8, 6051.8, 0, 200, -2000, 30, 3), "SINUSOIDAL", 0},
+    {"mercator", P("MERCATOR", 6051.8, 6051.8, 0, 300, 700, -40, 4.2), "MERCATOR", 0},
 };
 
 // The GEOGCS of a WKT1 text: the latitude and longitude GDAL gives.
@@ -264,7 +265,8 @@ TEST(LatLonText, RoundsToHundredthsAndCountsAsTheLabel) {
 TEST(MapCoordinates, SpellingsAndFiguresThatMakeNoProjection) {
     EXPECT_EQ(dusk::KindOf("lambert_conformal"), dusk::KindOf("LAMBERT CONFORMAL CONIC"));
     EXPECT_EQ(dusk::KindOf("\"Simple Cylindrical\""), dusk::ProjectionKind::SimpleCylindrical);
-    EXPECT_EQ(dusk::KindOf("MERCATOR"), std::nullopt);
+    EXPECT_EQ(dusk::KindOf("MOLLWEIDE"), std::nullopt);
+    EXPECT_EQ(dusk::KindOf("'STEREOGRAPHIC'"), dusk::ProjectionKind::PolarStereographic);
     MapProjection p;
     p.type = "SINUSOIDAL";
     p.aAxisRadius = 6051.8;

@@ -130,11 +130,14 @@ void LabelKeywordsTest::statusBarTellsADifferentRasterSize() {
     WriteImage("V0502.img", 90);
     dir_->write("V0502.lbl", KeywordLabel(660));
     Open("V0501.img");
-    const QString note = QString::fromUtf8("The label gives 1052 × 700; the file's length gives 1052 × 660.");
+    // The projection object names no type: that is said too.
+    const QString note = QString::fromUtf8(
+        "The label gives 1052 × 700; the file's length gives 1052 × 660.   "
+        "V0501.lbl gives no map coordinates: no MAP_PROJECTION_TYPE");
     QCOMPARE(form_->statusBar()->currentMessage(), note);
     QCOMPARE(form_->CurrentChild()->Picture().size(), QSize(1052, 660));  // as the file's length has it
     Trigger("Next1");
-    QCOMPARE(form_->statusBar()->currentMessage(), QString());
+    QCOMPARE(form_->statusBar()->currentMessage(), QString("V0502.lbl gives no map coordinates: no MAP_PROJECTION_TYPE"));
     Trigger("Previous1");
     QCOMPARE(form_->statusBar()->currentMessage(), note);
     CloseImage();

@@ -144,7 +144,7 @@ TEST(LabelKeywords, TakesTheRasterSizeAndTheProjection) {
     EXPECT_TRUE(p->positiveLongitudeWest);
 
     // A scale that is no number, in a unit not understood, or 0: no projection.
-    for (const char* scale : {"\"0.75\"", "0.75 <PIXEL/DEG>", "0"}) {
+    for (const char* scale : {"'N/A'", "0.75 <FURLONG/PIXEL>", "0"}) {
         std::string text = kProjection;
         text.replace(text.find("750 <M/PIXEL>"), 13, scale);
         EXPECT_FALSE(dusk::ProjectionOf(ParseOdl(text)).has_value()) << scale;

@@ -11,6 +11,7 @@
 #include <set>
 #include <thread>
 
+#include "core/label_keywords.h"
 #include "core/paths.h"
 #include "core/readout.h"
 #include "load/thumbnail.h"
@@ -96,6 +97,10 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
     // Thumbnails always go into a folder.
     const bool batch = count > 1 || settings.thumbnails > 0;
     const PictureFormat format = settings.thumbnails > 0 ? PictureFormat::Png : OutputFormat(settings);
+    // A GeoTIFF carries the georeference: each label's map figures are
+    // checked against its bounds first. The other formats carry none and do
+    // not load GDAL for it.
+    SetGeoreferenceCheck(format == PictureFormat::Tiff ? &CheckGeoreferenceThroughModule : nullptr);
     std::string folder;
     if (batch) {
         std::error_code ec;

@@ -7,6 +7,8 @@
 #include <climits>
 #include <mutex>
 
+#include "core/image_state.h"
+#include "core/label.h"
 #include "core/paths.h"
 #include "output/tiff_file.h"
 
@@ -23,6 +25,7 @@ namespace {
 
 struct Module {
     EncodeGeoTiffFunction encode = nullptr;
+    UnderstandLabelMapFunction understand = nullptr;
     std::string failure;
 };
 
@@ -44,10 +47,20 @@ Module Load() {
         }
         // The module stays loaded for the rest of the run.
         module.encode = reinterpret_cast<EncodeGeoTiffFunction>(::dlsym(handle, kEncodeGeoTiffSymbol));
+        module.understand =
+            reinterpret_cast<UnderstandLabelMapFunction>(::dlsym(handle, kUnderstandLabelMapSymbol));
         if (module.encode == nullptr) module.failure = path + " has no " + kEncodeGeoTiffSymbol;
+        if (module.understand == nullptr) module.failure = path + " has no " + kUnderstandLabelMapSymbol;
         return module;
     }
     module.failure = "the TIFF writer (libduskmapper-geotiff.so) is not installed";
+    return module;
+}
+
+const Module& TheModule() {
+    static std::once_flag loaded;
+    static Module module;
+    std::call_once(loaded, [] { module = Load(); });
     return module;
 }
 
@@ -55,14 +68,26 @@ Module Load() {
 
 bool EncodeTiffThroughModule(const GreyPicture& picture, const MapProjection* projection,
                              const DisplayMapping& mapping, std::vector<std::uint8_t>& file, std::string& error) {
-    static std::once_flag loaded;
-    static Module module;
-    std::call_once(loaded, [] { module = Load(); });
+    const Module& module = TheModule();
     if (module.encode == nullptr) {
         error = module.failure;
         return false;
     }
     return module.encode(picture, projection, mapping, file, error);
+}
+
+void CheckGeoreferenceThroughModule() {
+    ImageState& s = State();
+    if (s.LabelMapFigures.dialect == LabelDialect::None) return;
+    const Module& module = TheModule();
+    if (module.understand == nullptr) {
+        s.Georeference.message = "the georeference is not checked: " + module.failure;
+        return;
+    }
+    const int width = s.LabelImageGeometry ? s.LabelImageGeometry->lineSamples : s.ImageWidth;
+    const int height = s.LabelImageGeometry ? s.LabelImageGeometry->lines : s.ImageHeight;
+    module.understand(s.LabelMapFigures, width, height, LabelFileName(s.CurrentFileName), s.Georeference);
+    s.Projection = s.Georeference.projection;
 }
 
 }  // namespace dusk

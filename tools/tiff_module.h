@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The exporter's TIFF writer: the module duskmapper-geotiff, loaded with GDAL
-// the first time a TIFF is written, so that bitmap and PNG exports never pay
-// for loading GDAL's libraries.
+// The exporter's TIFF writer and georeference check: the module
+// duskmapper-geotiff, loaded with GDAL the first time a TIFF is written, so
+// that bitmap and PNG exports never pay for loading GDAL's libraries.
 
 #include <cstdint>
 #include <string>
@@ -20,5 +20,11 @@ namespace dusk {
 // file not written. Safe to call from several threads at once.
 bool EncodeTiffThroughModule(const GreyPicture& picture, const MapProjection* projection,
                              const DisplayMapping& mapping, std::vector<std::uint8_t>& file, std::string& error);
+
+// The georeference check of every load (see SetGeoreferenceCheck) through
+// the module: on the record bound to the calling thread, as geo's
+// CheckLabelGeoreference. Where the module cannot be loaded, the plain
+// reading stays, and Georeference.message says why it was not checked.
+void CheckGeoreferenceThroughModule();
 
 }  // namespace dusk
