@@ -7,8 +7,10 @@
 # Then a batch of 100 with one worker against two, the machine's two cores.
 #
 # Needs the README's build plus: apt-get install -y hyperfine imagemagick netpbm
-# Usage: bench/compare.sh [BUILD_DIR] [jobs]   (default: build; "jobs": only
-# the one-worker against two-worker comparison, which needs only hyperfine)
+# Usage: bench/compare.sh [BUILD_DIR] [jobs|samples]   (default: build;
+# "jobs": only the one-worker against two-worker comparison, "samples": only
+# the time the build spends laying out the sample volume; both need only
+# hyperfine)
 set -euo pipefail
 
 build=${1:-build}
@@ -16,15 +18,20 @@ only=${2:-}
 export_tool=$build/tools/duskmapper-export
 samples_tool=$build/tools/duskmapper-samples
 tools=("$export_tool" "$samples_tool" hyperfine)
-[ "$only" = jobs ] || tools+=(convert rawtopgm pgmtoppm ppmtobmp)
+[ -n "$only" ] || tools+=(convert rawtopgm pgmtoppm ppmtobmp)
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "compare.sh: $tool is missing" >&2; exit 2; }
 done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+if [ "$only" = samples ]; then
+  # What the build adds once: the whole volume, written afresh each run.
+  hyperfine --warmup 1 --runs 10 --style basic --prepare "rm -rf $work/volume" "$samples_tool $work/volume"
+  exit 0
+fi
 "$samples_tool" "$work/samples" >/dev/null
-image=$work/samples/V0501.img  # 1052 x 660
+image=$work/samples/V05.img  # the browse image of quad V05: 1052 x 660
 width=1052
 height=660
 mkdir -p "$work/batch" "$work/out"

@@ -60,7 +60,7 @@ for lbl in "$samples"/*.lbl; do
   head -c 2000 "$lbl" >"$out/label/cut-$(basename "$lbl")"
 done
 cp "$samples/V05INFO.TXT" "$out/label/info"
-for name in V0501.img V0502.IMG ed512.img 69_131A.IMG v05.img; do
+for name in V0501.img V0106.IMG V01.IMG ed512.img 69_131A.IMG v05.img; do
   printf '%s' "$name" >"$out/label/name-$name"
 done
 

@@ -1,300 +1,71 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// duskmapper-samples OUTDIR: writes a small, fixed collection of radar-like
-// test images into OUTDIR (created if missing). The same bytes come out on
-// every run and every machine: all randomness comes from a fixed-seed
-// generator of our own, never from the standard library's distributions.
+// duskmapper-samples OUTDIR: writes a small sample volume into OUTDIR
+// (created if missing), laid out like the Venera 15/16 CD. The same bytes
+// come out on every run and every machine: all randomness comes from a
+// fixed-seed generator of our own, never from the standard library's
+// distributions.
 //
-// Each image is a shaded relief (rolling plains, ridge belts, craters) lit
-// from the left as a side-looking radar sees it, with multiplicative speckle,
-// isolated bright and dark impulses and a few blank scan lines, single and
-// doubled. Its length is one of the known geometries' file lengths, or, for
-// two of them, a length that matches none. Most images have a detached
-// keyword label of 78-character lines ending in CR LF, in code page 1250,
-// that describes the file's whole lines and, for most, the map projection.
+// Two quads, each one radar scene of 4208 x 2640 samples at 1 km per sample
+// in one map projection, cut row by row into a 4 x 4 grid of tiles of
+// 1052 x 703 samples (the last row 1052 x 531: file lengths of the known
+// geometries), with a browse image of the whole quad reduced by 4 (1052 x
+// 660). The tiles of a quad share its projection and differ only in their
+// offsets, so neighbouring tiles meet exactly.
+//   V01: polar stereographic about the north pole, upper-case names as on
+//        an ISO 9660 disc (V01.IMG, V0101.IMG ... V0116.IMG), labels of the
+//        early Magellan CD-ROMs (SFDU, IMAGE_MAP_PROJECTION_CATALOG).
+//   V05: two-parallel Lambert conformal conic, lower-case names (V05.img,
+//        V0501.img ... V0516.img), PDS3 labels.
+// Beside them: two images of lengths that match no geometry (V2798.img,
+// V2799.IMG, no label), ed512.img (no volume prefix, a label without a
+// projection, a line blank only over its first 140 samples) and a text file
+// of the volume that is no image (V05INFO.TXT).
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "tools/samples/label_text.h"
+#include "tools/samples/quad_map.h"
+#include "tools/samples/radar_scene.h"
 
 namespace {
 
-// splitmix64: small, fast and identical everywhere.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    // Uniform in [0, 1).
-    float Unit() { return static_cast<float>(Next() >> 40) * (1.0f / 16777216.0f); }
-    float Range(float lo, float hi) { return lo + (hi - lo) * Unit(); }
-    int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+using namespace dusk::samples;
 
-private:
-    std::uint64_t state_;
+constexpr int kTileColumns = 4;
+constexpr int kTileRows = 4;
+constexpr int kTileWidth = 1052;
+constexpr int kTileHeight = 703;  // 739,556 bytes: 1052 x 708 in the table
+constexpr int kSceneWidth = kTileColumns * kTileWidth;  // 4208
+constexpr int kSceneHeight = 2640;  // the last tile row 531 lines: 558,612 bytes, 1052 x 532
+constexpr int kBrowseFactor = 4;    // 1052 x 660: 694,320 bytes
+
+// Place names in code page 1250: Ondrejov with r-caron (0xF8), Stramberk
+// with S-caron (0x8A), Kosice with s-caron (0x9A), Hlucin with c-caron
+// (0xE8) and i-acute (0xED), Swietokrzyskie with S-acute (0x8C) and
+// e-ogonek (0xEA), Pribram with r-caron and i-acute.
+constexpr const char* kSites[] = {"Ond\xF8" "ejov", "\x8Atramberk", "Ko\x9A" "ice", "Hlu\xE8\xEDn",
+                                  "\x8Cwi\xEAtokrzyskie", "P\xF8\xED" "bram"};
+
+enum class Dialect { Pds3, Catalog };
+
+struct Quad {
+    const char* volume;     // "V01"
+    const char* extension;  // of the images: ".IMG" or ".img"
+    Dialect dialect;
+    QuadMap map;
+    SceneSpec scene;
 };
-
-// Value noise on a lattice of random values, smoothly interpolated.
-class Lattice {
-public:
-    Lattice(Random& random, int width, int height, float cell)
-        : cell_(cell),
-          columns_(static_cast<int>(width / cell) + 3),
-          rows_(static_cast<int>(height / cell) + 3),
-          values_(static_cast<std::size_t>(columns_) * rows_) {
-        for (float& v : values_) v = random.Unit();
-    }
-    float At(float x, float y) const {
-        const float fx = x / cell_;
-        const float fy = y / cell_;
-        const int ix = static_cast<int>(fx);
-        const int iy = static_cast<int>(fy);
-        const float tx = Smooth(fx - ix);
-        const float ty = Smooth(fy - iy);
-        const float* row0 = &values_[static_cast<std::size_t>(iy) * columns_ + ix];
-        const float* row1 = row0 + columns_;
-        const float top = row0[0] + (row0[1] - row0[0]) * tx;
-        const float bottom = row1[0] + (row1[1] - row1[0]) * tx;
-        return top + (bottom - top) * ty;
-    }
-
-private:
-    static float Smooth(float t) { return t * t * (3.0f - 2.0f * t); }
-    float cell_;
-    int columns_;
-    int rows_;
-    std::vector<float> values_;
-};
-
-struct Sample {
-    const char* name;
-    int width;           // samples per row as the data was taken
-    std::int32_t length; // bytes in the file
-    int craters;
-    const char* placeName;  // code page 1250
-    bool label;
-    int labelLines;  // lines of the label at least; more than 67 for a long one
-    char projection;  // 'P' polar stereographic, 'L' Lambert conformal, 0 none
-};
-
-// Blank scan lines: single ones and doubled ones.
-struct BlankLines {
-    std::vector<int> single;
-    std::vector<int> doubled;  // first row of each pair
-};
-
-std::vector<std::uint8_t> MakeRelief(const Sample& sample, std::uint64_t seed) {
-    const int w = sample.width;
-    const int h = (sample.length + w - 1) / w;
-    Random random(seed);
-
-    // Height: rolling plains, a belt of ridges running along the belt, craters.
-    // Each noise layer is sampled in its own turned frame so that no lattice
-    // grid shows; the lattices span the largest turned extent.
-    const int span = w + h + 2;
-    Lattice broad(random, span, span, 170.0f);
-    Lattice middle(random, span, span, 55.0f);
-    Lattice fine(random, span, span, 16.0f);
-    Lattice folds(random, span, span, 9.0f);
-    Lattice albedo(random, span, span, 80.0f);
-    const float beltAngle = random.Range(0.25f, 1.3f);
-    const float beltCos = std::cos(beltAngle);
-    const float beltSin = std::sin(beltAngle);
-    const float beltCentre = random.Range(0.3f, 0.7f) * (h * beltCos + w * beltSin);
-    const float beltHalfWidth = random.Range(110.0f, 200.0f);
-    auto turned = [](const Lattice& lattice, float x, float y, float c, float s, float offset) {
-        return lattice.At(x * c + y * s, y * c - x * s + offset);
-    };
-    const float wf = static_cast<float>(w);
-
-    std::vector<float> height(static_cast<std::size_t>(w) * h);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const float fx = static_cast<float>(x);
-            const float fy = static_cast<float>(y);
-            float z = 70.0f * turned(broad, fx, fy, 0.96f, 0.28f, 0.28f * wf) +
-                      18.0f * turned(middle, fx, fy, 0.60f, 0.80f, 0.80f * wf) +
-                      5.0f * turned(fine, fx, fy, 0.28f, 0.96f, 0.96f * wf);
-            // Ridged noise stretched along the belt, strongest at its middle.
-            const float along = fx * beltCos + fy * beltSin;
-            const float across = fy * beltCos - fx * beltSin + beltSin * wf;
-            const float inBelt = (across - beltCentre) / beltHalfWidth;
-            const float belt = std::max(0.0f, 1.0f - inBelt * inBelt);
-            const float ridge = 1.0f - std::fabs(2.0f * folds.At(along * 0.12f, across) - 1.0f);
-            z += 16.0f * belt * ridge * ridge;
-            height[static_cast<std::size_t>(y) * w + x] = z;
-        }
-    }
-    for (int c = 0; c < sample.craters; ++c) {
-        const float cx = random.Range(0.0f, static_cast<float>(w));
-        const float cy = random.Range(0.0f, static_cast<float>(h));
-        const float radius = random.Range(12.0f, 70.0f);
-        const float depth = radius * random.Range(0.35f, 0.6f);
-        const float rim = depth * 0.45f;
-        const int reach = static_cast<int>(radius * 1.8f) + 1;
-        for (int y = std::max(0, static_cast<int>(cy) - reach); y < std::min(h, static_cast<int>(cy) + reach); ++y) {
-            for (int x = std::max(0, static_cast<int>(cx) - reach); x < std::min(w, static_cast<int>(cx) + reach); ++x) {
-                const float r = std::hypot(x - cx, y - cy) / radius;
-                float dz = 0.0f;
-                if (r < 1.0f) dz -= depth * (1.0f - r * r);
-                const float edge = (r - 1.0f) / 0.25f;
-                dz += rim * std::exp(-edge * edge);
-                height[static_cast<std::size_t>(y) * w + x] += dz;
-            }
-        }
-    }
-
-    // Radar shading: slopes facing the radar (on the left) return more.
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(w) * h);
-    for (int y = 0; y < h; ++y) {
-        const float* row = &height[static_cast<std::size_t>(y) * w];
-        for (int x = 0; x < w; ++x) {
-            const float slope = row[std::max(0, x - 1)] - row[std::min(w - 1, x + 1)];
-            const float rough = 0.75f + 0.5f * albedo.At(static_cast<float>(x), static_cast<float>(y));
-            const float lit = 105.0f + 65.0f * std::tanh(slope * 0.45f);
-            // Multiplicative speckle with a mean of 1.
-            const float speckle = 1.0f + 0.4f * (random.Unit() + random.Unit() + random.Unit() - 1.5f);
-            const float v = lit * rough * speckle;
-            data[static_cast<std::size_t>(y) * w + x] = static_cast<std::uint8_t>(std::clamp(v, 1.0f, 254.0f));
-        }
-    }
-
-    // Isolated impulses, about one in 700 samples.
-    const std::size_t impulses = data.size() / 700;
-    for (std::size_t i = 0; i < impulses; ++i) {
-        const std::size_t k = static_cast<std::size_t>(random.Next() % data.size());
-        data[k] = (random.Next() & 1) != 0 ? static_cast<std::uint8_t>(235 + random.Below(21))
-                                           : static_cast<std::uint8_t>(random.Below(6));
-    }
-
-    // Blank scan lines, away from the first and last rows.
-    BlankLines blank;
-    for (int i = 0; i < 3; ++i) blank.single.push_back(2 + random.Below(h - 6));
-    for (int i = 0; i < 2; ++i) blank.doubled.push_back(2 + random.Below(h - 6));
-    auto clearRow = [&](int r) { std::fill_n(data.begin() + static_cast<std::ptrdiff_t>(r) * w, w, 0); };
-    for (int r : blank.single) clearRow(r);
-    for (int r : blank.doubled) {
-        clearRow(r);
-        clearRow(r + 1);
-    }
-
-    data.resize(static_cast<std::size_t>(sample.length));
-    return data;
-}
-
-std::string Pad78(std::string line) {
-    if (line.size() > 78) throw std::logic_error("a label line is longer than 78 characters: " + line);
-    line.append(78 - line.size(), ' ');
-    return line + "\r\n";
-}
-
-std::string Field(const std::string& key, const std::string& value) {
-    std::string line = key;
-    if (line.size() < 32) line.append(32 - line.size(), ' ');
-    return Pad78(line + "= " + value);
-}
-
-std::string Number(const char* format, double value) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
-
-// The map projection of a strip on a sphere of Venus' mean radius: polar
-// stereographic about the north pole, with the pole below the strip, or
-// two-parallel Lambert conformal centred on the strip.
-std::string ProjectionObject(const Sample& sample, int index, int rows) {
-    const bool polar = sample.projection == 'P';
-    std::string text;
-    text += Pad78("OBJECT                          = IMAGE_MAP_PROJECTION");
-    text += Field("  MAP_PROJECTION_TYPE", polar ? "\"POLAR STEREOGRAPHIC\"" : "\"LAMBERT CONFORMAL CONIC\"");
-    for (const char* axis : {"  A_AXIS_RADIUS", "  B_AXIS_RADIUS", "  C_AXIS_RADIUS"}) {
-        text += Field(axis, "6051.8 <KM>");
-    }
-    if (polar) {
-        text += Field("  CENTER_LATITUDE", "90.0 <DEG>");
-    } else {
-        const double middle = 52.0 + 3.0 * index;
-        text += Field("  FIRST_STANDARD_PARALLEL", Number("%.1f <DEG>", middle - 8.0));
-        text += Field("  SECOND_STANDARD_PARALLEL", Number("%.1f <DEG>", middle + 8.0));
-        text += Field("  CENTER_LATITUDE", Number("%.1f <DEG>", middle));
-    }
-    text += Field("  CENTER_LONGITUDE", Number("%.1f <DEG>", 301.5 + 7.5 * index));
-    // The pole lies off the strip, before its first line; a Lambert origin at its middle.
-    text += Field("  LINE_PROJECTION_OFFSET", Number("%.1f", polar ? -(rows + 400.0 * (index + 1)) : rows / 2.0));
-    text += Field("  SAMPLE_PROJECTION_OFFSET", Number("%.1f", sample.width / 2.0));
-    text += Field("  MAP_SCALE", polar ? "1.0 <KM/PIXEL>" : "2.0 <KM/PIXEL>");
-    text += Field("  POSITIVE_LONGITUDE_DIRECTION", "EAST");
-    text += Pad78("END_OBJECT                      = IMAGE_MAP_PROJECTION");
-    return text;
-}
-
-// A detached label: the volume's keywords, an IMAGE object describing the
-// file's whole lines, for most images a map projection, a quoted NOTE over
-// two lines and padding notes up to sample.labelLines lines.
-std::string MakeLabel(const Sample& sample, int index) {
-    const std::string name = sample.name;
-    const std::string product = name.substr(0, name.find('.'));
-    const int rows = sample.length / sample.width;
-    const int orbit = 120 + 17 * index;
-    char buffer[80];
-    std::string text;
-    text += Field("PDS_VERSION_ID", "PDS3");
-    text += Field("RECORD_TYPE", "FIXED_LENGTH");
-    text += Field("RECORD_BYTES", std::to_string(sample.width));
-    text += Field("FILE_RECORDS", std::to_string(rows));
-    text += Field("^IMAGE", "\"" + name + "\"");
-    text += Field("DATA_SET_ID", "\"V15/V16-V-SAR-4-STRIP-V1.0\"");
-    text += Field("PRODUCT_ID", "\"" + product + "\"");
-    text += Field("VOLUME_ID", "\"" + product.substr(0, 3) + "\"");
-    text += Field("SPACECRAFT_NAME", index % 2 == 0 ? "\"VENERA 15\"" : "\"VENERA 16\"");
-    text += Field("INSTRUMENT_NAME", "\"SIDE-LOOKING RADAR\"");
-    text += Field("TARGET_NAME", "VENUS");
-    text += Field("ORBIT_NUMBER", std::to_string(orbit));
-    std::snprintf(buffer, sizeof buffer, "1983-11-%02dT%02d:%02d:00", 3 + index, 4 + index, 10 + 3 * index);
-    text += Field("START_TIME", buffer);
-    std::snprintf(buffer, sizeof buffer, "1983-11-%02dT%02d:%02d:00", 3 + index, 4 + index, 26 + 3 * index);
-    text += Field("STOP_TIME", buffer);
-    text += Field("INCIDENCE_ANGLE", "10.0 <DEG>");
-    text += Field("LOOK_DIRECTION", "LEFT");
-    text += Field("PROCESSING_SITE", std::string("\"") + sample.placeName + "\"");
-    text += Field("NOTE", "\"Strip digitised from the archive film");
-    text += Pad78(std::string("   and checked at the station of ") + sample.placeName + ".");
-    text += Pad78("   Speckle and isolated impulses are not removed.\"");
-    text += Pad78("");
-    text += Pad78("OBJECT                          = IMAGE");
-    text += Field("  LINES", std::to_string(rows));
-    text += Field("  LINE_SAMPLES", std::to_string(sample.width));
-    text += Field("  SAMPLE_TYPE", "UNSIGNED_INTEGER");
-    text += Field("  SAMPLE_BITS", "8");
-    text += Field("  MISSING_LINES", "7");
-    text += Pad78("END_OBJECT                      = IMAGE");
-    text += Pad78("");
-    if (sample.projection != 0) {
-        text += ProjectionObject(sample, index, rows);
-        text += Pad78("");
-    }
-    int lines = static_cast<int>(text.size() / 80);
-    for (int note = 1; lines + 1 < sample.labelLines; ++note, ++lines) {
-        std::snprintf(buffer, sizeof buffer, "/* Note %02d: frame %d of orbit %d, sweep corrected. */", note,
-                      lines + 1, orbit);
-        text += Pad78(buffer);
-    }
-    text += Pad78("END");
-    return text;
-}
 
 bool WriteFile(const std::string& path, const void* bytes, std::size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -307,9 +78,98 @@ bool WriteFile(const std::string& path, const void* bytes, std::size_t size) {
     return true;
 }
 
-// The label name of an image: the characters before ".img" or ".IMG" at
-// position 4 or 6, followed by ".lbl".
-std::string LabelName(const std::string& image) { return image.substr(0, image.find('.')) + ".lbl"; }
+bool WriteText(const std::string& path, const std::string& text) { return WriteFile(path, text.data(), text.size()); }
+
+// The rows first..first+rows-1 and columns left..left+width-1 of the scene.
+std::vector<std::uint8_t> Cut(const std::vector<std::uint8_t>& scene, int sceneWidth, int first, int rows, int left,
+                              int width) {
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(rows) * static_cast<std::size_t>(width));
+    for (int r = 0; r < rows; ++r) {
+        std::copy_n(scene.begin() + static_cast<std::ptrdiff_t>(first + r) * sceneWidth + left, width,
+                    out.begin() + static_cast<std::ptrdiff_t>(r) * width);
+    }
+    return out;
+}
+
+// Each sample the mean of `factor` x `factor` scene samples, rounded.
+std::vector<std::uint8_t> Reduce(const std::vector<std::uint8_t>& scene, int width, int height, int factor) {
+    const int w = width / factor;
+    const int h = height / factor;
+    const int n = factor * factor;
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    std::vector<int> sums(static_cast<std::size_t>(w));
+    for (int y = 0; y < h; ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int dy = 0; dy < factor; ++dy) {
+            const std::uint8_t* row = &scene[static_cast<std::size_t>(y * factor + dy) * static_cast<std::size_t>(width)];
+            for (int x = 0; x < w * factor; ++x) sums[static_cast<std::size_t>(x / factor)] += row[x];
+        }
+        for (int x = 0; x < w; ++x) {
+            out[static_cast<std::size_t>(y) * w + x] = static_cast<std::uint8_t>((sums[static_cast<std::size_t>(x)] + n / 2) / n);
+        }
+    }
+    return out;
+}
+
+int BlankRowsIn(const SceneSpec& scene, int first, int rows) {
+    return static_cast<int>(std::count_if(scene.blankRows.begin(), scene.blankRows.end(),
+                                          [&](int r) { return r >= first && r < first + rows; }));
+}
+
+std::string Label(const Quad& quad, const Product& product, const RasterMap& map) {
+    return quad.dialect == Dialect::Pds3 ? Pds3Label(product, map) : CatalogLabel(product, map);
+}
+
+// Writes the quad's tiles, browse image and labels, numbering their labels
+// from `serial` on; returns the scene, none after a failure (reported).
+std::optional<std::vector<std::uint8_t>> WriteQuad(const std::string& dir, const Quad& quad, int serial) try {
+    const std::vector<std::uint8_t> scene = MakeRadarScene(quad.scene);
+    const BoundsFinder bounds(quad.map);
+    const std::string volume = quad.volume;
+    for (int row = 0; row < kTileRows; ++row) {
+        const int first = row * kTileHeight;
+        const int lines = std::min(kTileHeight, kSceneHeight - first);
+        for (int column = 0; column < kTileColumns; ++column) {
+            const int number = row * kTileColumns + column + 1;
+            const std::string id = volume + (number < 10 ? "0" : "") + std::to_string(number);
+            const std::string image = id + quad.extension;
+            const auto tile = Cut(scene, kSceneWidth, first, lines, column * kTileWidth, kTileWidth);
+            if (!WriteFile(dir + image, tile.data(), tile.size())) return std::nullopt;
+            const Placement at = TilePlacement(quad.map, first, column * kTileWidth, lines, kTileWidth);
+            const Product product{image, id, volume, lines, kTileWidth, BlankRowsIn(quad.scene, first, lines),
+                                  false, kSites[serial % 6], serial, 0};
+            ++serial;
+            if (!WriteText(dir + id + ".lbl", Label(quad, product, {&quad.map, at, bounds.Of(at)}))) return std::nullopt;
+        }
+    }
+    const auto browse = Reduce(scene, kSceneWidth, kSceneHeight, kBrowseFactor);
+    const int lines = kSceneHeight / kBrowseFactor;
+    const int samples = kSceneWidth / kBrowseFactor;
+    const std::string image = volume + quad.extension;
+    if (!WriteFile(dir + image, browse.data(), browse.size())) return std::nullopt;
+    const Placement at = ReducedPlacement(quad.map, kBrowseFactor, lines, samples);
+    // The browse labels run longer than the 67 lines the Info box shows.
+    const Product product{image, volume, volume, lines, samples, 0, true, kSites[serial % 6], serial, 72};
+    if (!WriteText(dir + volume + ".lbl", Label(quad, product, {&quad.map, at, bounds.Of(at)}))) return std::nullopt;
+    return scene;
+} catch (const std::exception& e) {
+    std::cerr << "duskmapper-samples: " << e.what() << '\n';
+    return std::nullopt;
+}
+
+// Blank scan lines: in every tile row a single one and a doubled one, never
+// a tile's first or last line.
+std::vector<int> BlankRows(int shift) {
+    std::vector<int> rows;
+    for (int row = 0; row < kTileRows; ++row) {
+        const int first = row * kTileHeight;
+        const int lines = std::min(kTileHeight, kSceneHeight - first);
+        const int single = first + lines / 5 + shift;
+        const int doubled = first + lines * 3 / 5 + shift;
+        rows.insert(rows.end(), {single, doubled, doubled + 1});
+    }
+    return rows;
+}
 
 }  // namespace
 
@@ -327,43 +187,76 @@ int main(int argc, char** argv) {
     }
     if (dir.back() != '/') dir += '/';
 
-    // Place names in code page 1250: Ondrejov with r-caron (0xF8), Stramberk
-    // with S-caron (0x8A), Kosice with s-caron (0x9A), Hlucin with c-caron
-    // (0xE8), Swietokrzyskie with S-acute (0x8C) and e-ogonek (0xEA).
-    const Sample samples[] = {
-        {"V0501.img", 1052, 694320, 9, "Ond\xF8" "ejov", true, 40, 'P'},
-        {"V0502.IMG", 1036, 1160320, 14, "\x8Atramberk", true, 40, 'L'},
-        {"V0503.img", 996, 926280, 11, "Ko\x9A" "ice", true, 40, 'L'},
-        {"V0504.IMG", 1072, 959440, 12, "Hlu\xE8\xEDn", true, 72, 'P'},
-        {"V0505.img", 996, 883452, 8, "\x8Cwi\xEAtokrzyskie", true, 40, 'L'},
-        {"V0506.img", 1052, 489180, 6, "Ond\xF8" "ejov", true, 40, 'P'},
-        {"V0507.IMG", 1036, 1159284, 13, "P\xF8\xED" "bram", true, 40, 'L'},
-        {"V0508.img", 1052, 700000, 9, "Hlu\xE8\xEDn", false, 0, 0},  // unlisted length
-        {"V0509.IMG", 996, 512000, 7, "Ko\x9A" "ice", false, 0, 0},   // unlisted length
-        {"ed512.img", 996, 883456, 10, "\x8Atramberk", true, 40, 0},  // no volume prefix, no projection
-    };
+    // V01: the pole at the corner of scene samples (999, 1599) and (1000,
+    // 1600), inside tile V0106; V05: the projection origin at the middle of
+    // the scene, on the edge between its second and third tile columns.
+    Quad polar{"V01", ".IMG", Dialect::Catalog, {}, {}};
+    polar.map = {MapKind::PolarStereographic, 6051.8, 90.0, 0.0, 0.0, 0.0, 999.5, 1599.5, 1.0};
+    polar.scene.seed = 0xD05C0100ull;
+    polar.scene.craters = 70;
+    polar.scene.tessera = ScenePoint{0.47f, 0.30f};
+    polar.scene.corona = ScenePoint{0.80f, 0.60f};
+    polar.scene.ridgeBelts = 2;
+    polar.scene.outsideSwath = Corner::BottomRight;
+    polar.scene.blankRows = BlankRows(0);
 
-    int index = 0;
-    for (const Sample& sample : samples) {
-        const auto data = MakeRelief(sample, 0xD05C0000ull + static_cast<std::uint64_t>(index) * 7919);
-        std::vector<std::uint8_t> bytes = data;
-        if (std::string(sample.name) == "ed512.img") {
-            // A line blank only over its first 140 samples: the rule for
-            // names beginning with "ED" tests just that stretch.
-            std::fill_n(bytes.begin() + 400 * sample.width, 140, 0);
-        }
-        if (!WriteFile(dir + sample.name, bytes.data(), bytes.size())) return 1;
-        if (sample.label) {
-            const std::string label = MakeLabel(sample, index);
-            if (!WriteFile(dir + LabelName(sample.name), label.data(), label.size())) return 1;
-        }
-        ++index;
+    Quad lambert{"V05", ".img", Dialect::Pds3, {}, {}};
+    lambert.map = {MapKind::LambertConformal, 6051.8, 50.0, 30.0, 40.0, 60.0, 1319.5, 2103.5, 1.0};
+    lambert.scene.seed = 0xD05C0500ull;
+    lambert.scene.craters = 70;
+    lambert.scene.corona = ScenePoint{0.10f, 0.11f};
+    lambert.scene.tessera = ScenePoint{0.21f, 0.21f};
+    lambert.scene.ridgeBelts = 2;
+    lambert.scene.outsideSwath = Corner::TopRight;
+    lambert.scene.blankRows = BlankRows(-21);
+
+    // The quads on two threads: each has its own generator, so the bytes
+    // do not depend on the order the threads run in.
+    for (Quad* quad : {&polar, &lambert}) {
+        quad->scene.width = kSceneWidth;
+        quad->scene.height = kSceneHeight;
+    }
+    std::optional<std::vector<std::uint8_t>> polarScene;
+    std::thread polarThread([&] { polarScene = WriteQuad(dir, polar, 0); });
+    const std::optional<std::vector<std::uint8_t>> lambertScene = WriteQuad(dir, lambert, 17);
+    polarThread.join();
+    if (!polarScene || !lambertScene) return 1;
+    const int serial = 34;
+    try {
+        // Two images of another quad whose lengths match no geometry: pieces
+        // of the scenes, 1052 samples a row.
+        const auto odd700 = Cut(*lambertScene, kSceneWidth, 1406, 666, 2104, kTileWidth);
+        const auto odd512 = Cut(*polarScene, kSceneWidth, 1406, 487, 0, kTileWidth);
+        if (!WriteFile(dir + "V2798.img", odd700.data(), 700000)) return 1;
+        if (!WriteFile(dir + "V2799.IMG", odd512.data(), 512000)) return 1;
+
+        // 883,456 bytes (996 x 932), no volume prefix, a label without a
+        // projection. A line blank only over its first 140 samples: the
+        // rule for names beginning with "ED" tests just that stretch.
+        SceneSpec small;
+        small.width = 996;
+        small.height = 888;
+        small.seed = 0xD05CED00ull;
+        small.craters = 9;
+        small.ridgeBelts = 1;
+        small.blankRows = {231, 610, 611};
+        auto ed = MakeRadarScene(small);
+        ed.resize(883456);
+        std::fill_n(ed.begin() + 400 * small.width, 140, 0);
+        if (!WriteFile(dir + "ed512.img", ed.data(), ed.size())) return 1;
+        const Product edProduct{"ed512.img", "ED512", "V05", 887, 996, 3, false, kSites[1], serial, 0};
+        if (!WriteText(dir + "ed512.lbl", Pds3Label(edProduct, std::nullopt))) return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "duskmapper-samples: " << e.what() << '\n';
+        return 1;
     }
 
     // A small file of the volume that is no image: the collection leaves it out.
     std::string info;
-    info += Pad78("VOLUME V05: VENERA 15 AND 16 RADAR STRIPS, NORTHERN HEMISPHERE");
-    info += Pad78("Files V0501 to V0509; labels beside the images (.lbl).");
+    info += Pad78("VOLUME V05: VENERA 15 AND 16 RADAR MAPS, NORTHERN HEMISPHERE");
+    info += Pad78("Quad V01: polar stereographic, tiles V0101 to V0116, browse V01.");
+    info += Pad78("Quad V05: Lambert conformal conic, tiles V0501 to V0516, browse V05.");
+    info += Pad78("Labels beside the images (.lbl).");
     info += Pad78("Processing sites: Ond\xF8" "ejov, \x8Atramberk, Ko\x9A" "ice, Hlu\xE8\xEDn.");
-    return WriteFile(dir + "V05INFO.TXT", info.data(), info.size()) ? 0 : 1;
+    return WriteText(dir + "V05INFO.TXT", info) ? 0 : 1;
 }
