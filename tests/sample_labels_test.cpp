@@ -27,7 +27,9 @@
 
 #include "core/label.h"
 #include "core/label_keywords.h"
+#include "core/label_map.h"
 #include "core/odl.h"
+#include "geo/label_georeference.h"
 #include "temp_dir.h"
 #include "tools/export_batch.h"
 
@@ -265,11 +267,18 @@ TEST_F(SampleVolume, LabelsAreDetachedKeywordLabelsOfTheirImages) {
         ASSERT_TRUE(geometry.has_value());
         const auto length = std::filesystem::file_size(samples_ + image);
         EXPECT_EQ(static_cast<std::uintmax_t>(geometry->lines), length / geometry->lineSamples);  // whole lines
-        const auto projection = dusk::ProjectionOf(parsed);
-        EXPECT_EQ(projection.has_value(), !catalog && image != "ed512.img");
-        if (projection) {
-            EXPECT_EQ(projection->aAxisRadius, 6051.8);
-            EXPECT_EQ(projection->type, "LAMBERT_CONFORMAL_CONIC");
+        // The program's own reading: every map agrees with its bounds, and
+        // the early CD form is read with X along the lines and MAP_SCALE in
+        // metres, as written there.
+        const dusk::LabelGeoreference georeference = dusk::UnderstandLabelMap(
+            dusk::ReadLabelMap(parsed), geometry->lineSamples, geometry->lines, dusk::LabelFileName(image));
+        EXPECT_EQ(georeference.projection.has_value(), image != "ed512.img");
+        EXPECT_EQ(georeference.message, "");
+        if (georeference.projection) {
+            EXPECT_EQ(georeference.agreement, dusk::BoundsAgreement::Agrees);
+            EXPECT_EQ(georeference.projection->aAxisRadius, 6051.8);
+            EXPECT_EQ(georeference.projection->type, catalog ? "STEREOGRAPHIC" : "LAMBERT_CONFORMAL_CONIC");
+            EXPECT_EQ(georeference.projection->reading, catalog ? "X along the lines, MAP_SCALE in metres per pixel" : "");
         }
         if (catalog) {
             const std::size_t map = dusk::FindBlock(parsed, dusk::OdlNodeKind::Object, "IMAGE_MAP_PROJECTION_CATALOG");
