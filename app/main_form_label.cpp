@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyword label beside the image: the Label Keywords window, which
 // follows the image on display, and the status note where the label's raster
-// size differs from the one the file's length gives.
+// size differs from the rows the file holds.
 #include <algorithm>
 
 #include <QAction>
@@ -11,6 +11,7 @@
 #include "app/child.h"
 #include "app/label_keywords_window.h"
 #include "app/main_form.h"
+#include "core/geometry_notes.h"
 #include "core/image_state.h"
 
 namespace dusk::app {
@@ -35,13 +36,7 @@ void TMainForm::NoteLabel() {
     const ImageState& s = State();
     labelNote_.clear();
     const std::optional<LabelGeometry>& label = s.LabelImageGeometry;
-    if (label && s.FileLength > 0 && (label->lineSamples != s.ImageWidth || label->lines != s.ImageHeight)) {
-        labelNote_ = tr("The label gives %1 \u00D7 %2; the file's length gives %3 \u00D7 %4.")
-                         .arg(label->lineSamples)
-                         .arg(label->lines)
-                         .arg(s.ImageWidth)
-                         .arg(s.ImageHeight);
-    }
+    if (label) labelNote_ = QString::fromStdString(LabelGeometryText(*label, s.FileLength, s.ImageWidth));
     if (labelKeywords_->isVisible()) labelKeywords_->ShowLabel();
 }
 
