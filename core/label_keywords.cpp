@@ -129,7 +129,8 @@ void SetGeoreferenceCheck(GeoreferenceCheck check) { georeferenceCheck = check; 
 void LoadLabelKeywords() {
     ImageState& s = State();
     const std::string path = LabelFilePath();
-    s.LabelKeywords = path.empty() ? OdlLabel{} : ParseOdl(ReadLabelBytes(path, kOdlReadLimit));
+    // One byte past the limit tells whether the label goes on beyond it.
+    s.LabelKeywords = path.empty() ? OdlLabel{} : ParseOdl(ReadLabelBytes(path, kOdlReadLimit + 1));
     s.LabelImageGeometry = ImageGeometryOf(s.LabelKeywords);
     s.LabelMapFigures = ReadLabelMap(s.LabelKeywords);
     s.Georeference = LabelGeoreference{};

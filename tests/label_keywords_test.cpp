@@ -152,8 +152,16 @@ void LabelKeywordsTest::hostileLabelsShowWhatCouldBeRead_data() {
     QTest::newRow("unterminated text") << QByteArray("A = 1\r\nOBJECT = IMAGE\r\nNOTE = \"open\r\n\r\n")
                                        << "The label of V0501.img is read up to line 3: a quoted text is not closed."
                                        << 2;
+    QTest::newRow("1 MiB in all") << "A = " + QByteArray((1 << 20) - 4, 'x')
+                                  << "The label of V0501.img: 1 keyword in 0 objects and groups." << 1;
     QTest::newRow("one line of 1 MiB") << "A = " + QByteArray(1 << 20, 'x')
-                                       << "The label of V0501.img: 1 keyword in 0 objects and groups." << 1;
+                                       << "The label of V0501.img: 1 keyword in 0 objects and groups. Only its "
+                                          "first 1 MiB is read: the file is larger."
+                                       << 1;
+    QTest::newRow("cut inside a text") << "A = 1\r\nB = \"" + QByteArray(1 << 20, 'x') + "\""
+                                       << "The label of V0501.img is read up to line 2: a quoted text is not "
+                                          "closed. Only its first 1 MiB is read: the file is larger."
+                                       << 1;
 }
 
 void LabelKeywordsTest::hostileLabelsShowWhatCouldBeRead() {
