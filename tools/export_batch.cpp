@@ -126,13 +126,18 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
             convertedTargets.push_back(targets[i]);
         }
     }
+    // What is odd about an input that was written all the same.
+    std::vector<std::vector<std::string>> warnings(count);
     const auto work = [&](std::size_t i) -> ItemOutcome {
         if (!refusals[i].empty()) return refusals[i];
-        return Convert(inputs[i], targets[i], settings);
+        ItemOutcome outcome = Convert(inputs[i], targets[i], settings);
+        if (!outcome) warnings[i] = LoadWarnings(inputs[i]);
+        return outcome;
     };
 
     int failures = 0;
-    const auto tell = [&](const ItemOutcome& outcome) {
+    const auto tell = [&](std::size_t i, const ItemOutcome& outcome) {
+        for (const std::string& warning : warnings[i]) report.Warning(warning);
         if (!outcome) return;
         report.Error(*outcome);
         ++failures;
@@ -141,12 +146,12 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
     if (workers > 1 && OrderFree(convertedInputs, convertedTargets)) {
         RunInOrder(count, workers, work, [&](std::size_t i, const ItemOutcome& outcome) {
             report.Progress(i + 1, count, inputs[i]);
-            tell(outcome);
+            tell(i, outcome);
         });
     } else {
         for (std::size_t i = 0; i < count; ++i) {
             report.Progress(i + 1, count, inputs[i]);
-            tell(work(i));
+            tell(i, work(i));
         }
     }
     return failures == 0 ? 0 : 1;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/export_render.h"
 
+#include "core/geometry.h"
+#include "core/geometry_notes.h"
 #include "load/load_image.h"
 
 namespace dusk {
@@ -32,6 +34,15 @@ bool RenderImageFile(const std::string& path, const ExportSettings& settings, st
     }
     bitmap.assign(buffers.Bitmap().begin(), buffers.Bitmap().end());
     return true;
+}
+
+std::vector<std::string> LoadWarnings(const std::string& input) {
+    const ImageState& s = State();
+    if (s.FileLength == 0) return {input + " is empty"};
+    if (s.FileLength > 0 && !IsKnownLength(s.FileLength)) {
+        return {input + ": " + UnknownLengthText(s.FileLength, s.ImageWidth, s.ImageHeight)};
+    }
+    return {};
 }
 
 }  // namespace dusk
