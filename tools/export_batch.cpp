@@ -58,14 +58,17 @@ ItemOutcome Convert(const std::string& input, const std::string& target, const E
             if (!WriteFileReplacing(target, buffers.Bitmap(), reason)) return "cannot write " + target + ": " + reason;
             return std::nullopt;
         }
-        const std::optional<GreyPicture> grey = GreyFromBitmap(buffers.Bitmap());
-        if (!grey) return input + ": the rendered picture is not a 24-bit bitmap";
+        const std::optional<GreyPicture> rendered = GreyFromBitmap(buffers.Bitmap());
+        if (!rendered) return input + ": the rendered picture is not a 24-bit bitmap";
+        // Of a reduced picture, only its samples, without the grey field.
+        const DisplayMapping mapping = CurrentDisplayMapping();
+        const GreyPicture grey = CropPicture(*rendered, SampleArea(mapping));
         std::vector<std::uint8_t> file;
         // A TIFF is georeferenced where the label gives a map projection.
         const MapProjection* projection = State().Projection ? &*State().Projection : nullptr;
         const bool encoded = format == PictureFormat::Png
-                                 ? EncodePng(*grey, file, reason)
-                                 : EncodeTiffThroughModule(*grey, projection, CurrentDisplayMapping(), file, reason);
+                                 ? EncodePng(grey, file, reason)
+                                 : EncodeTiffThroughModule(grey, projection, mapping, file, reason);
         if (!encoded) return input + ": " + reason;
         if (!WriteFileReplacing(target, file, reason)) return "cannot write " + target + ": " + reason;
     } catch (const std::exception& e) {

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <vector>
 
+#include "core/readout.h"
 #include "tools/export_batch.h"
 #include "tools/export_render.h"
 #include "tools/ordered_workers.h"
@@ -48,7 +49,9 @@ int RunStats(const ExportSettings& settings, std::ostream& out, std::ostream& er
             const WorkingBuffers buffers = RenderForExport(inputs[i], settings);
             const ImageState& s = State();
             if (s.FileLength < 0) return inputs[i] + ": " + s.ReadError;
-            lines[i] = StatsLine(inputs[i], s.ImageWidth, s.ImageHeight, MeasureRenderedPicture());
+            // Of a reduced picture: its own size, and only its samples.
+            const PictureArea area = SampleArea(CurrentDisplayMapping());
+            lines[i] = StatsLine(inputs[i], area.width, area.height, MeasureRenderedPicture());
             warnings[i] = LoadWarnings(inputs[i]);
         } catch (const std::exception& e) {
             return inputs[i] + ": " + e.what();
