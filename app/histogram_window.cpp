@@ -18,6 +18,7 @@
 #include "app/histogram_chart.h"
 #include "app/tool_placement.h"
 #include "core/image_state.h"
+#include "core/readout.h"
 #include "filters/filters.h"
 
 namespace dusk::app {
@@ -140,7 +141,11 @@ void THistogramWindow::ShowRender(const PictureStats& shown) {
     ShowFigures(&shown);
 }
 
-void THistogramWindow::ShowPicture(const QImage& picture) { ShowRender(MeasurePicture(GreyLevels(picture))); }
+void THistogramWindow::ShowPicture(const QImage& picture) {
+    // A reduced picture without the grey field around it.
+    const PictureArea area = SampleArea(CurrentDisplayMapping());
+    ShowRender(MeasurePicture(GreyLevels(picture.copy(area.x, area.y, area.width, area.height))));
+}
 
 void THistogramWindow::Clear() {
     chart_->SetData({});

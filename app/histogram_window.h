@@ -31,7 +31,8 @@ public:
     // histogram, the tone curve and whether the tone mapping ran come from
     // the image record.
     void ShowRender(const PictureStats& shown);
-    // The same for the picture already on display, measured from its pixels.
+    // The same for the picture already on display, measured from its pixels
+    // (of a reduced picture, those inside the grey field).
     void ShowPicture(const QImage& picture);
     // No image: no bars, no curve, the figures blank.
     void Clear();

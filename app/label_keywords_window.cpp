@@ -119,8 +119,10 @@ void TLabelKeywordsWindow::ShowLabel() {
         note_->setText(tr("%1 has no label.").arg(name));
         return;
     }
+    // Reading stops after the first 1 MiB; the note says so.
+    const QString cut = label.cut ? tr(" Only its first 1 MiB is read: the file is larger.") : QString();
     if (label.nodes.empty()) {
-        note_->setText(tr("The label of %1 holds no keywords.").arg(name));
+        note_->setText(tr("The label of %1 holds no keywords.").arg(name) + cut);
         return;
     }
     if (label.problem.empty()) {
@@ -132,12 +134,14 @@ void TLabelKeywordsWindow::ShowLabel() {
                            .arg(keywords)
                            .arg(keywords == 1 ? tr("keyword") : tr("keywords"))
                            .arg(blockCount)
-                           .arg(blockCount == 1 ? tr("object or group") : tr("objects and groups")));
+                           .arg(blockCount == 1 ? tr("object or group") : tr("objects and groups")) +
+                       cut);
     } else {
         note_->setText(tr("The label of %1 is read up to line %2: %3.")
                            .arg(name)
                            .arg(label.problemLine)
-                           .arg(QString::fromStdString(label.problem)));
+                           .arg(QString::fromStdString(label.problem)) +
+                       cut);
     }
     // Each node hangs under the last block opened one level up.
     std::vector<QTreeWidgetItem*> blocks;

@@ -15,7 +15,6 @@
 #include <QFrame>
 #include <QImage>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -32,6 +31,7 @@
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
 #include "core/geometry.h"
+#include "core/geometry_notes.h"
 #include "core/image_state.h"
 #include "core/label.h"
 #include "core/label_keywords.h"
@@ -198,13 +198,7 @@ void TMainForm::NoteLoad() {
     } else if (s.FileLength == 0) {
         readProblem_ = tr("%1 is empty").arg(FromFileSystem(s.CurrentFileName));
     } else if (!IsKnownLength(s.FileLength)) {
-        // Reading stops at the size of the buffer.
-        const QLocale english(QLocale::English, QLocale::UnitedStates);
-        const QString bytes = s.FileLength >= kRawImageSize ? tr("%1 bytes or more") : tr("%1 bytes");
-        readProblem_ = tr("%1 match no known raster size; shown as %2 \u00D7 %3")
-                           .arg(bytes.arg(english.toString(s.FileLength)))
-                           .arg(s.ImageWidth)
-                           .arg(s.ImageHeight);
+        readProblem_ = QString::fromStdString(UnknownLengthText(s.FileLength, s.ImageWidth, s.ImageHeight));
     } else {
         readProblem_.clear();
     }

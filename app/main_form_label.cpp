@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyword label beside the image: the Label Keywords window, which
 // follows the image on display, and the status note where the label's raster
-// size differs from the one the file's length gives.
+// size differs from the rows the file holds.
 #include <algorithm>
 
 #include <QAction>
@@ -11,6 +11,7 @@
 #include "app/child.h"
 #include "app/label_keywords_window.h"
 #include "app/main_form.h"
+#include "core/geometry_notes.h"
 #include "core/image_state.h"
 
 namespace dusk::app {
@@ -35,17 +36,13 @@ void TMainForm::NoteLabel() {
     const ImageState& s = State();
     labelNote_.clear();
     const std::optional<LabelGeometry>& label = s.LabelImageGeometry;
-    if (label && s.FileLength > 0 && (label->lineSamples != s.ImageWidth || label->lines != s.ImageHeight)) {
-        labelNote_ = tr("The label gives %1 \u00D7 %2; the file's length gives %3 \u00D7 %4.")
-                         .arg(label->lineSamples)
-                         .arg(label->lines)
-                         .arg(s.ImageWidth)
-                         .arg(s.ImageHeight);
-    }
+    if (label) labelNote_ = QString::fromStdString(LabelGeometryText(*label, s.FileLength, s.ImageWidth));
     // What the label's map figures give, where they contradict themselves or
     // make no projection.
     const QString georeference = QString::fromStdString(s.Georeference.message);
-    if (!georeference.isEmpty()) labelNote_ = labelNote_.isEmpty() ? georeference : labelNote_ + QStringLiteral("   ") + georeference;
+    if (!georeference.isEmpty()) {
+        labelNote_ = labelNote_.isEmpty() ? georeference : labelNote_ + QStringLiteral("   ") + georeference;
+    }
     if (labelKeywords_->isVisible()) labelKeywords_->ShowLabel();
 }
 

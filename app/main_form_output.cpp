@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and printing the picture on display: the whole picture of the image
-// window at its full size, whatever part of it the window shows.
+// window at its full size, whatever part of it the window shows. A PNG or
+// TIFF of a reduced picture holds the reduced picture alone.
 #include <stdexcept>
 
 #include <QFileDialog>
@@ -167,7 +168,9 @@ void TMainForm::SaveAs() {
             Fail(tr("Could not save %1: %2").arg(path, reason));
         }
     } else {
-        const GreyPicture grey = GreyOf(currentChild_->Picture());
+        // Of a reduced picture, only its samples, without the grey field.
+        const DisplayMapping mapping = CurrentDisplayMapping();
+        const GreyPicture grey = CropPicture(GreyOf(currentChild_->Picture()), SampleArea(mapping));
         std::vector<std::uint8_t> bytes;
         std::string reason;
         bool encoded = false;
@@ -176,7 +179,7 @@ void TMainForm::SaveAs() {
         } else {
             // Georeferenced where the label gives a map projection.
             std::optional<Georeference> georeference;
-            if (State().Projection) georeference = PictureGeoreference(*State().Projection, CurrentDisplayMapping());
+            if (State().Projection) georeference = PictureGeoreference(*State().Projection, mapping);
             encoded = EncodeTiff(grey, georeference, bytes, reason);
         }
         const auto size = static_cast<qint64>(bytes.size());

@@ -8,6 +8,7 @@
 #include "core/image_state.h"
 #include "core/label.h"
 #include "core/label_map.h"
+#include "core/paths.h"
 
 namespace dusk {
 
@@ -103,13 +104,16 @@ void SetGeoreferenceCheck(GeoreferenceCheck check) { georeferenceCheck = check; 
 void LoadLabelKeywords() {
     ImageState& s = State();
     const std::string path = LabelFilePath();
-    s.LabelKeywords = path.empty() ? OdlLabel{} : ParseOdl(ReadLabelBytes(path, kOdlReadLimit));
+    // One byte past the limit tells whether the label goes on beyond it.
+    s.LabelKeywords = path.empty() ? OdlLabel{} : ParseOdl(ReadLabelBytes(path, kOdlReadLimit + 1));
     s.LabelImageGeometry = ImageGeometryOf(s.LabelKeywords);
     s.LabelMapFigures = ReadLabelMap(s.LabelKeywords);
     s.Georeference = LabelGeoreference{};
     s.Georeference.dialect = s.LabelMapFigures.dialect;
     s.Georeference.bounds = s.LabelMapFigures.bounds;
-    s.Georeference.message = s.LabelMapFigures.problem;
+    if (!s.LabelMapFigures.problem.empty()) {
+        s.Georeference.message = NoCoordinatesMessage(NamePart(path), s.LabelMapFigures.problem);
+    }
     s.Projection.reset();
     if (!s.LabelMapFigures.readings.empty() && !s.LabelMapFigures.readings.front().offsetsFromBounds) {
         // Unchecked until the check below, if one is set, has its say.

@@ -256,6 +256,10 @@ const char* DialectName(LabelDialect dialect) {
     return "";
 }
 
+std::string NoCoordinatesMessage(const std::string& labelName, const std::string& why) {
+    return (labelName.empty() ? std::string("The label") : labelName) + " gives no map coordinates: " + why;
+}
+
 LabelMap ReadLabelMap(const OdlLabel& label) {
     LabelMap map;
     const Place place = FindPlace(label);

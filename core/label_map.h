@@ -88,6 +88,9 @@ struct LabelGeoreference {
     std::string message;
 };
 
+// "V0603.lbl gives no map coordinates: MAP_SCALE is not above 0".
+std::string NoCoordinatesMessage(const std::string& labelName, const std::string& why);
+
 // Reads the map figures of `label`. Values in quotes, with or without units,
 // and 'N/A' (absent) are understood; the first block of a kind counts.
 LabelMap ReadLabelMap(const OdlLabel& label);

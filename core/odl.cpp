@@ -303,10 +303,12 @@ private:
 OdlLabel ParseOdl(std::string_view text) {
     try {
         OdlLabel label = Reader(text).Read();
+        label.cut = text.size() > kOdlReadLimit;
         return label;
     } catch (const std::bad_alloc&) {
         OdlLabel label;
         label.problem = "there is not enough memory to read the label";
+        label.cut = text.size() > kOdlReadLimit;
         return label;
     }
 }

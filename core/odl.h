@@ -50,10 +50,13 @@ struct OdlLabel {
     // text was read to END or to its end.
     std::string problem;
     int problemLine = 0;
+    // The text went on past kOdlReadLimit: only its first 1 MiB was read.
+    bool cut = false;
 };
 
-// Reads `text` (its first kOdlReadLimit bytes). Blocks left open at the end
-// are closed there.
+// Reads `text` (its first kOdlReadLimit bytes; give it one byte more to
+// learn whether the text was cut). Blocks left open at the end are closed
+// there.
 OdlLabel ParseOdl(std::string_view text);
 
 }  // namespace dusk

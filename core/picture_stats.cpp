@@ -4,8 +4,10 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "core/image_state.h"
+#include "core/readout.h"
 
 namespace dusk {
 
@@ -61,8 +63,20 @@ PictureStats MeasurePicture(std::span<const std::uint8_t> samples) {
 PictureStats MeasureRenderedPicture() {
     const ImageState& s = State();
     if (s.RawImage == nullptr || s.ImageWidth <= 0 || s.ImageHeight <= 0) return {};
-    const std::size_t n = static_cast<std::size_t>(s.ImageWidth) * static_cast<std::size_t>(s.ImageHeight);
-    return MeasurePicture({s.RawImage.get(), n});
+    const auto w = static_cast<std::size_t>(s.ImageWidth);
+    const auto h = static_cast<std::size_t>(s.ImageHeight);
+    const DisplayMapping mapping = CurrentDisplayMapping();
+    if (mapping.reduction == 1) return MeasurePicture({s.RawImage.get(), w * h});
+    // The reduced picture's rows, without the grey field; raster row r is
+    // shown h - 1 - r lines below the top.
+    const PictureArea area = SampleArea(mapping);
+    std::vector<std::uint8_t> samples;
+    samples.reserve(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height));
+    for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
+        const std::uint8_t* row = s.RawImage.get() + (h - 1 - static_cast<std::size_t>(y)) * w + area.x;
+        samples.insert(samples.end(), row, row + area.width);
+    }
+    return MeasurePicture(samples);
 }
 
 }  // namespace dusk

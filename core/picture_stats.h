@@ -25,7 +25,8 @@ struct PictureStats {
 PictureStats MeasurePicture(std::span<const std::uint8_t> samples);
 
 // The picture the last render made: the first W x H samples of RawImage,
-// which the bitmap shows (the working buffers must still be held).
+// which the bitmap shows, or of a reduced picture only the samples inside
+// the grey field (the working buffers must still be held).
 PictureStats MeasureRenderedPicture();
 
 }  // namespace dusk

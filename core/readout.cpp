@@ -24,6 +24,17 @@ DisplayMapping CurrentDisplayMapping() {
     return m;
 }
 
+PictureArea SampleArea(const DisplayMapping& m) {
+    if (m.reduction <= 1) return {0, 0, m.width, m.height};
+    const ReducedPlacement place = PlaceReduced(m.width, m.height, m.reduction);
+    // Raster row r is shown h - 1 - r lines below the top of the picture.
+    const std::int32_t top = std::max(0, m.height - (place.firstRow + place.height));
+    const std::int32_t bottom = std::min(m.height, m.height - place.firstRow);
+    const std::int32_t left = std::max(0, place.firstColumn);
+    const std::int32_t right = std::min(m.width, place.firstColumn + place.width);
+    return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
+}
+
 FilePoint MapToFile(const DisplayMapping& m, std::int32_t x, std::int32_t y) {
     const std::int32_t w = m.width;
     const std::int32_t h = m.height;

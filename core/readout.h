@@ -14,6 +14,19 @@ struct DisplayMapping {
     int reduction = 1;         // 1, or 2 / 4 for the half / quarter size
 };
 
+// A rectangle of the picture: x from the left, y from the top.
+struct PictureArea {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// The part of the picture that shows the file's samples: the whole picture,
+// or a reduced picture without the grey field around it (cut to the picture
+// where a reduced one would reach past its edge).
+PictureArea SampleArea(const DisplayMapping& mapping);
+
 // The mapping of the picture on display: from the active options, or with no
 // stage at all after "Original Image" (ShownUnprocessed).
 DisplayMapping CurrentDisplayMapping();

@@ -5,8 +5,10 @@
 // (blank lines, the area outside the swath) and is left out. With N samples
 // at levels 1 to 255, lo and hi are the smallest levels at which the count
 // from level 1 reaches 1 % and 99 % of N; m = 255 / (hi - lo), kept to 1..8;
-// the gain is m - 1 and the offset lo * m / 20. With Stretch off, no data or
-// hi <= lo, both are 0. Changes no sample.
+// the gain is m - 1. The offset (in steps of 20) centres lo * m .. hi * m in
+// 0..255: with t = m * (lo + hi) - 255, it is 0 where t <= 0 (so data that
+// cannot be spread is never darkened by a shift alone), else (t + 20) / 40.
+// With Stretch off, no data or hi <= lo, both are 0. Changes no sample.
 #include <algorithm>
 #include <cstdint>
 
@@ -40,7 +42,8 @@ void DeriveStretch() {
     if (hi <= lo) return;
     const int m = std::clamp(255 / (hi - lo), 1, 8);
     s.StretchGain = m - 1;
-    s.StretchOffset = lo * m / 20;
+    const int t = m * (lo + hi) - 255;
+    s.StretchOffset = t <= 0 ? 0 : (t + 20) / 40;
 }
 
 }  // namespace dusk

@@ -194,12 +194,11 @@ LabelGeoreference UnderstandLabelMap(const LabelMap& map, int width, int height,
     const std::string name = labelName.empty() ? std::string("The label") : labelName;
     if (map.dialect == LabelDialect::None) return answer;
     if (map.readings.empty()) {
-        answer.message = name + " gives no map coordinates: " + map.problem;
+        answer.message = NoCoordinatesMessage(labelName, map.problem);
         return answer;
     }
     if (!KindOf(map.readings.front().type)) {
-        answer.message = name + " gives no map coordinates: the projection " + map.readings.front().type +
-                         " is not known";
+        answer.message = NoCoordinatesMessage(labelName, "the projection " + map.readings.front().type + " is not known");
         return answer;
     }
 
@@ -222,7 +221,7 @@ LabelGeoreference UnderstandLabelMap(const LabelMap& map, int width, int height,
         candidates.push_back({std::move(p), off});
     }
     if (candidates.empty()) {
-        answer.message = name + " gives no map coordinates: its figures make no projection";
+        answer.message = NoCoordinatesMessage(labelName, "its figures make no projection");
         return answer;
     }
     const Candidate* taken = &candidates.front();

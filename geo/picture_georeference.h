@@ -23,8 +23,10 @@ struct Georeference {
 // a reduced picture it also covers the grey field around it.
 GeoTransform PictureTransform(const GeoTransform& file, const DisplayMapping& mapping);
 
-// The reference system and the picture's geotransform; none when the
-// projection gives no coordinates.
+// The reference system and the geotransform of the picture's samples, the
+// part SampleArea gives: of a reduced picture, its pixels 2 or 4 file
+// samples wide and placed where they lie, without the grey field. None
+// when the projection gives no coordinates.
 std::optional<Georeference> PictureGeoreference(const MapProjection& projection, const DisplayMapping& mapping);
 
 }  // namespace dusk

@@ -79,4 +79,15 @@ std::optional<GreyPicture> GreyFromBitmap(std::span<const std::uint8_t> bitmap) 
     return picture;
 }
 
+GreyPicture CropPicture(const GreyPicture& picture, const PictureArea& area) {
+    if (area.x == 0 && area.y == 0 && area.width == picture.width && area.height == picture.height) return picture;
+    GreyPicture part{area.width, area.height, {}};
+    part.samples.reserve(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height));
+    for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
+        const auto first = picture.samples.begin() + (static_cast<std::ptrdiff_t>(y) * picture.width + area.x);
+        part.samples.insert(part.samples.end(), first, first + area.width);
+    }
+    return part;
+}
+
 }  // namespace dusk

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/readout.h"
 
 namespace dusk {
 
@@ -34,6 +35,10 @@ struct GreyPicture {
 // The samples of a 24-bit bottom-up bitmap file whose pixels are grey (blue,
 // green and red alike; blue is taken); none when it is not such a file.
 std::optional<GreyPicture> GreyFromBitmap(std::span<const std::uint8_t> bitmapFile);
+
+// The part `area` of the picture, which must lie inside it: of a reduced
+// picture, what SampleArea gives leaves the grey field out.
+GreyPicture CropPicture(const GreyPicture& picture, const PictureArea& area);
 
 // An 8-bit grey PNG file of the picture.
 bool EncodePng(const GreyPicture& picture, std::vector<std::uint8_t>& file, std::string& error);

@@ -2,6 +2,7 @@
 // The stretch parameters derived from the histogram of every render, against
 // a reference that sorts the counted samples and reads the percentiles off.
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <vector>
 
@@ -20,7 +21,10 @@ struct Expected {
 };
 
 // The samples counted (levels 1..255 of the fixed window), sorted: lo and hi
-// are the ceil(N/100)-th and ceil(99N/100)-th of them.
+// are the ceil(N/100)-th and ceil(99N/100)-th of them. The offset is the
+// largest shift (in steps of 20) that keeps the margins below and above the
+// stretched range m*lo .. m*hi within 20 of each other, and none for data
+// whose stretched range already sits at or below the middle of 0..255.
 Expected Reference(const Raster& raster) {
     std::vector<std::uint8_t> data;
     for (std::size_t k = 968; k <= 676629; ++k) {
@@ -33,7 +37,13 @@ Expected Reference(const Raster& raster) {
     const int hi = data[(99 * n + 99) / 100 - 1];
     if (hi <= lo) return {0, 0};
     const int m = std::min(std::max(255 / (hi - lo), 1), 8);
-    return {m - 1, lo * m / 20};
+    const auto below = [&](int offset) { return m * lo - 20 * offset; };
+    const auto above = [&](int offset) { return 255 - (m * hi - 20 * offset); };
+    if (below(0) <= above(0)) return {m - 1, 0};
+    int offset = 0;
+    while (below(offset) - above(offset) > 20) ++offset;
+    if (std::abs(below(offset + 1) - above(offset + 1)) <= 20) ++offset;  // a tie: the larger shift
+    return {m - 1, offset};
 }
 
 struct StretchCase {
@@ -72,7 +82,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(StretchCase{"Dull", 100, 130, 0}, StretchCase{"DullWithBlankLines", 90, 140, 40},
                       StretchCase{"Dark", 1, 20, 10}, StretchCase{"FullRange", 1, 255, 0},
                       StretchCase{"OneLevel", 80, 80, 5}, StretchCase{"NoData", 0, 0, 100},
-                      StretchCase{"Bright", 230, 255, 30}),
+                      StretchCase{"Bright", 230, 255, 30},
+                      // Gain 1: no shift unless the data sits above the middle.
+                      StretchCase{"WideCentred", 30, 226, 5}, StretchCase{"WideDark", 1, 200, 0},
+                      StretchCase{"WideBright", 60, 255, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

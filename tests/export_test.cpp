@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "core/image_state.h"
+#include "core/readout.h"
 #include "temp_dir.h"
 #include "tools/batch_overlap.h"
 #include "tools/export.h"
@@ -425,10 +427,17 @@ TEST_F(ExportTest, StatsDescribeTheRenderedPictures) {
             one.insert(one.end(), {input, "-o", Path("one.bmp")});
             ASSERT_EQ(Export(one).status, 0);
             const Bytes bmp = ReadAll(Path("one.bmp"));
-            const int w = static_cast<int>(Le(bmp, 18, 4));
-            const int h = static_cast<int>(Le(bmp, 22, 4));
+            const int width = static_cast<int>(Le(bmp, 18, 4));
+            const int height = static_cast<int>(Le(bmp, 22, 4));
+            // Of a half-size picture, only the samples inside the grey field.
+            const bool half = options.size() > 0 && options[0] == "--minimize-half";
+            const dusk::PictureArea area = dusk::SampleArea({width, height, true, false, half ? 2 : 1});
+            const int w = area.width;
+            const int h = area.height;
             std::vector<int> pixels;
-            for (std::size_t at = 54; at < bmp.size(); at += 3) pixels.push_back(bmp[at]);
+            for (int y = area.y; y < area.y + h; ++y) {
+                for (int x = area.x; x < area.x + w; ++x) pixels.push_back(Shown(bmp, width, height, x, y));
+            }
             std::sort(pixels.begin(), pixels.end());
             const double n = static_cast<double>(pixels.size());
             double mean = 0;
@@ -464,32 +473,101 @@ TEST_F(ExportTest, BatchNamesEachOutputAfterItsInput) {
 }
 
 // PNG and TIFF outputs, read back by GDAL's readers, hold exactly the samples
-// of the bitmap, top row first; a batch names them .png and .tif.
+// of the bitmap, top row first; a batch names them .png and .tif. Of a
+// reduced picture they hold the reduced picture alone: at half size of
+// 1052 x 660, columns 137 to 662 and lines 69 to 398 of the bitmap.
 TEST_F(ExportTest, PngAndTiffHoldTheSamplesOfTheBitmap) {
     const std::string image = Image("V0501.img");
-    ASSERT_EQ(Export({image, "--rotate", "--minimize-half", "-o", Path("out.bmp")}).status, 0);
-    const Bytes bmp = ReadAll(Path("out.bmp"));
     const std::string other = Image("V0502.img");
-    ASSERT_EQ(Export({image, other, "--rotate", "--minimize-half", "--format", "png", "-o", Path("p")}).status, 0);
-    ASSERT_EQ(Export({image, "--rotate", "--minimize-half", "-o", Path("out.tiff")}).status, 0);
+    struct Case {
+        std::vector<std::string> options;
+        int x, y, width, height;  // the part of the bitmap they hold
+    };
+    const Case cases[] = {
+        {{"--rotate"}, 0, 0, kW, kH},
+        {{"--rotate", "--minimize-half"}, 137, 69, 526, 330},
+        {{"--minimize-quarter", "--flip-vertically"}, 269, 152, 263, 165},
+    };
     GDALAllRegister();
-    for (const std::string& name : {Path("p/V0501.png"), Path("out.tiff")}) {
-        GDALDatasetH dataset = GDALOpen(name.c_str(), GA_ReadOnly);
-        ASSERT_NE(dataset, nullptr) << name;
-        ASSERT_EQ(GDALGetRasterXSize(dataset), kW);
-        ASSERT_EQ(GDALGetRasterYSize(dataset), kH);
-        ASSERT_EQ(GDALGetRasterCount(dataset), 1);
-        Bytes grey(kW * kH);
-        ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(dataset, 1), GF_Read, 0, 0, kW, kH, grey.data(), kW, kH, GDT_Byte, 0, 0),
-                  CE_None);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.options));
+        const auto run = [&](std::vector<std::string> args) {
+            args.insert(args.begin(), c.options.begin(), c.options.end());
+            ASSERT_EQ(Export(args).status, 0);
+        };
+        run({image, "-o", Path("out.bmp")});
+        run({image, other, "--format", "png", "-o", Path("p")});
+        run({image, "-o", Path("out.tiff")});
+        const Bytes bmp = ReadAll(Path("out.bmp"));
+        for (const std::string& name : {Path("p/V0501.png"), Path("out.tiff")}) {
+            GDALDatasetH dataset = GDALOpen(name.c_str(), GA_ReadOnly);
+            ASSERT_NE(dataset, nullptr) << name;
+            ASSERT_EQ(GDALGetRasterXSize(dataset), c.width);
+            ASSERT_EQ(GDALGetRasterYSize(dataset), c.height);
+            ASSERT_EQ(GDALGetRasterCount(dataset), 1);
+            Bytes grey(static_cast<std::size_t>(c.width) * c.height);
+            ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(dataset, 1), GF_Read, 0, 0, c.width, c.height, grey.data(),
+                                   c.width, c.height, GDT_Byte, 0, 0),
+                      CE_None);
+            GDALClose(dataset);
+            int wrong = 0;
+            for (int y = 0; y < c.height; ++y) {
+                for (int x = 0; x < c.width; ++x) {
+                    wrong += grey[static_cast<std::size_t>(y) * c.width + x] != Shown(bmp, kW, kH, c.x + x, c.y + y);
+                }
+            }
+            EXPECT_EQ(wrong, 0) << name;
+        }
+    }
+}
+
+// A polar stereographic map of the 1052 x 660 raster of V0501.img.
+constexpr const char* kMapLabel =
+    "PDS_VERSION_ID = PDS3\nOBJECT = IMAGE\n  LINES = 660\n  LINE_SAMPLES = 1052\nEND_OBJECT = IMAGE\n"
+    "OBJECT = IMAGE_MAP_PROJECTION\n  MAP_PROJECTION_TYPE = \"POLAR STEREOGRAPHIC\"\n  A_AXIS_RADIUS = 6051.8 <KM>\n"
+    "  CENTER_LATITUDE = 90 <DEG>\n  CENTER_LONGITUDE = 0 <DEG>\n  LINE_PROJECTION_OFFSET = -1200.5\n"
+    "  SAMPLE_PROJECTION_OFFSET = 300\n  MAP_SCALE = 0.75 <KM/PIXEL>\nEND_OBJECT = IMAGE_MAP_PROJECTION\nEND\n";
+
+// The georeference of a reduced GeoTIFF, as GDAL reads it: pixels 2 or 4
+// file samples wide, its corners exactly where GDAL puts the corners of the
+// file raster in the unreduced GeoTIFF, in every orientation.
+TEST_F(ExportTest, ReducedGeoTiffLiesWhereTheFileRasterLies) {
+    const std::string image = Image("V0501.img");
+    dir.write("V0501.lbl", kMapLabel);
+    GDALAllRegister();
+    const auto transformOf = [this](std::vector<std::string> args, int factor, std::array<double, 6>& t) {
+        args.insert(args.end(), {Path("V0501.img"), "-o", Path("out.tif")});
+        const Outcome run = Export(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        GDALDatasetH dataset = GDALOpen(Path("out.tif").c_str(), GA_ReadOnly);
+        ASSERT_NE(dataset, nullptr);
+        EXPECT_EQ(GDALGetRasterXSize(dataset), kW / factor);
+        EXPECT_EQ(GDALGetRasterYSize(dataset), kH / factor);
+        const CPLErr read = GDALGetGeoTransform(dataset, t.data());
         GDALClose(dataset);
-        int wrong = 0;
-        for (int y = 0; y < kH; ++y) {
-            for (int x = 0; x < kW; ++x) {
-                wrong += grey[static_cast<std::size_t>(y) * kW + x] != bmp[54 + 3 * ((kH - 1 - y) * kW + x)];
+        ASSERT_EQ(read, CE_None);
+    };
+    for (const std::vector<std::string>& orientation :
+         {std::vector<std::string>{}, {"--rotate"}, {"--flip-vertically"}, {"--rotate", "--flip-vertically"}}) {
+        SCOPED_TRACE(::testing::PrintToString(orientation));
+        std::array<double, 6> whole{};
+        transformOf(orientation, 1, whole);
+        for (const auto& [option, factor] : {std::pair{"--minimize-half", 2}, std::pair{"--minimize-quarter", 4}}) {
+            SCOPED_TRACE(option);
+            std::vector<std::string> args = orientation;
+            args.push_back(option);
+            std::array<double, 6> reduced{};
+            transformOf(args, factor, reduced);
+            for (const auto& [x, y] : {std::pair{0, 0}, std::pair{kW / factor, 0}, std::pair{0, kH / factor},
+                                       std::pair{kW / factor, kH / factor}}) {
+                for (int axis = 0; axis < 2; ++axis) {
+                    const double* r = &reduced[3 * axis];
+                    const double* w = &whole[3 * axis];
+                    EXPECT_NEAR(r[0] + x * r[1] + y * r[2], w[0] + factor * x * w[1] + factor * y * w[2], 1e-6)
+                        << x << "," << y << " axis " << axis;
+                }
             }
         }
-        EXPECT_EQ(wrong, 0) << name;
     }
 }
 
@@ -588,7 +666,8 @@ TEST_F(ExportTest, SeveralAtATimeGiveWhatOneAtATimeGives) {
     struct Layout {
         const char* what;
         std::function<std::vector<std::string>()> lay;  // the inputs
-        int messages;
+        int messages;  // errors, and warnings of lengths that match no raster size
+        int status;
     };
     const Layout layouts[] = {
         {"good, unreadable, refused and unwritable inputs",
@@ -604,14 +683,14 @@ TEST_F(ExportTest, SeveralAtATimeGiveWhatOneAtATimeGives) {
                                              image("in/V0503.img", 883452, 2),   run + "/out/self.bmp",
                                              image("in/V0505.img", kW * kH, 4),  image("in/V0504.img", 1000, 3)};
          },
-         6},
+         7, 1},
         {"an input is a link to an earlier input's output",
          [&] {
              fs::create_symlink(run + "/out/V0601.bmp", run + "/in/V0602.img");
              return std::vector<std::string>{image("in/V0601.img", kW * kH, 0), run + "/in/V0602.img",
                                              image("in/V0603.img", kW * kH, 1)};
          },
-         0},
+         1, 0},  // the bitmap read as an image
         {"an output is a link to a later input",
          [&] {
              const std::vector<std::string> inputs{image("in/V0701.img", kW * kH, 0),
@@ -619,7 +698,7 @@ TEST_F(ExportTest, SeveralAtATimeGiveWhatOneAtATimeGives) {
              fs::create_symlink(inputs[1], run + "/out/V0701.bmp");
              return inputs;
          },
-         0},
+         1, 0},
     };
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(layout.what);
@@ -636,7 +715,7 @@ TEST_F(ExportTest, SeveralAtATimeGiveWhatOneAtATimeGives) {
         }
         const auto& [one, oneFiles] = results[0];
         const auto& [four, fourFiles] = results[1];
-        EXPECT_EQ(one.status, layout.messages == 0 ? 0 : 1);
+        EXPECT_EQ(one.status, layout.status);
         EXPECT_EQ(std::count(one.err.begin(), one.err.end(), '\n'), layout.messages) << one.err;
         EXPECT_EQ(four.status, one.status);
         EXPECT_EQ(four.err, one.err);
@@ -748,6 +827,43 @@ TEST_F(ExportTest, WriteCutShortKeepsTheExistingFile) {
     ASSERT_TRUE(dusk::WriteFileReplacing(target, Bytes(100000, 7), error)) << error;
     EXPECT_EQ(ReadAll(target), Bytes(100000, 7));
     EXPECT_EQ(TemporaryFiles(dir.path()), 0);
+}
+
+// An empty file and a length that matches no raster size are written all
+// the same, with the status bar's words on the error output, also with
+// --quiet, for --stats too, and in input order for a batch on two threads.
+TEST_F(ExportTest, OddLengthsAreWrittenWithAWarning) {
+    const struct {
+        const char* name;
+        std::size_t length;
+        const char* warning;  // after the path
+    } cases[] = {
+        {"V0501.img", 0, " is empty"},
+        {"V0502.img", 512000, ": 512,000 bytes match no known raster size; shown as 1052 \u00D7 660"},
+        {"V0503.img", kW * kH, ""},
+        {"V0504.img", 2200000, ": 2,100,000 bytes or more match no known raster size; shown as 1052 \u00D7 660"},
+    };
+    std::vector<std::string> all{"--quiet", "-j", "2"};
+    std::string expected;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string image = Image(c.name, c.length);
+        const std::string line = *c.warning ? "duskmapper-export: " + image + c.warning + "\n" : "";
+        const Outcome run = Export({"--quiet", image, "-o", Path("one.png")});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err, line);
+        EXPECT_TRUE(fs::exists(Path("one.png")));
+        const Outcome stats = Export({"--stats", image});
+        EXPECT_EQ(stats.status, 0);
+        EXPECT_EQ(stats.err, line);
+        all.push_back(image);
+        expected += line;
+    }
+    all.insert(all.end(), {"-o", Path("out")});
+    const Outcome batch = Export(all, true);
+    EXPECT_EQ(batch.status, 0);
+    EXPECT_EQ(batch.err, expected);
+    EXPECT_EQ(ReadAll(Path("out/V0501.bmp")).size(), 2083014u);
 }
 
 TEST_F(ExportTest, ProgressOnlyWhenAskedAndNotQuiet) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "core/geometry.h"
+#include "core/geometry_notes.h"
 #include "core/image_state.h"
 #include "tests/test_support.h"
 
@@ -105,6 +106,44 @@ TEST_F(FreshStateTest, StretchParametersResetAtEveryLoad) {
     DeriveGeometry();
     EXPECT_EQ(s.StretchGain, 0);
     EXPECT_EQ(s.StretchOffset, 0);
+}
+
+// A label's LINES x LINE_SAMPLES against the rows the file holds at the
+// raster's width; the table's rounded-up height is no measure.
+TEST(GeometryNotesTest, LabelAgainstTheRowsTheFileHolds) {
+    const struct {
+        LabelGeometry label;  // lines, line samples
+        std::int32_t length;
+        std::int32_t width;
+        const char* text;  // empty: the label fits the file
+    } cases[] = {
+        {{660, 1052}, 694320, 1052, ""},
+        {{887, 996}, 883452, 996, ""},  // shown as 996 x 888
+        {{888, 996}, 883452, 996, "The label gives 996 \u00D7 888; the file holds 996 \u00D7 887."},
+        {{887, 996}, 883456, 996, ""},  // 887 rows and 4 samples: either count fits
+        {{888, 996}, 883456, 996, ""},
+        {{932, 996}, 883456, 996, "The label gives 996 \u00D7 932; the file holds 996 \u00D7 887 and 4 samples."},
+        {{700, 1052}, 694320, 1052, "The label gives 1052 \u00D7 700; the file holds 1052 \u00D7 660."},
+        {{694, 1000}, 694320, 1052, "The label gives 1000 \u00D7 694; the file holds 1052 \u00D7 660."},
+        {{1, 1052}, 1, 1052, ""},
+        {{2, 1052}, 1053, 1052, ""},
+        {{2, 1052}, 1, 1052, "The label gives 1052 \u00D7 2; the file holds 1052 \u00D7 0 and 1 sample."},
+        {{3000, 1052}, 2100000, 1052, ""},  // cut at the buffer: the file may hold them
+        {{1000, 1052}, 2100000, 1052, "The label gives 1052 \u00D7 1000; the file holds 1052 \u00D7 1996 or more."},
+        {{700, 1052}, 0, 1052, ""},   // empty: the status bar says so instead
+        {{700, 1052}, -1, 1052, ""},  // unread
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.length) + " label " + std::to_string(c.label.lines));
+        EXPECT_EQ(LabelGeometryText(c.label, c.length, c.width), c.text);
+    }
+}
+
+TEST(GeometryNotesTest, UnknownLengthInGroupedDigits) {
+    EXPECT_EQ(UnknownLengthText(512000, 1052, 660), "512,000 bytes match no known raster size; shown as 1052 \u00D7 660");
+    EXPECT_EQ(UnknownLengthText(999, 1052, 660), "999 bytes match no known raster size; shown as 1052 \u00D7 660");
+    EXPECT_EQ(UnknownLengthText(2100000, 1052, 660),
+              "2,100,000 bytes or more match no known raster size; shown as 1052 \u00D7 660");
 }
 
 }  // namespace

@@ -115,6 +115,9 @@ TEST(OdlReader, HostileLabelsAreBounded) {
     label = ParseOdl("A = 1\nB = " + std::string(2 * dusk::kOdlReadLimit, 'y'));
     ASSERT_EQ(label.nodes.size(), 2u);
     EXPECT_EQ(label.nodes[1].value.size(), dusk::kOdlReadLimit - 10);
+    EXPECT_TRUE(label.cut);
+    EXPECT_FALSE(ParseOdl("A = " + std::string(dusk::kOdlReadLimit - 4, 'z')).cut);
+    EXPECT_TRUE(ParseOdl("A = " + std::string(dusk::kOdlReadLimit - 3, 'z')).cut);
 }
 
 constexpr const char* kProjection =

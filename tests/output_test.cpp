@@ -321,18 +321,30 @@ void OutputTest::saveDialogAddsExtension() {
 
 void OutputTest::saveOtherFormats_data() {
     QTest::addColumn<QString>("saveName");
-    QTest::newRow("png") << "x.png";
-    QTest::newRow("tif") << "y.TIF";
-    QTest::newRow("tiff") << "z.tiff";
+    QTest::addColumn<int>("reduction");
+    QTest::newRow("png") << "x.png" << 1;
+    QTest::newRow("tif") << "y.TIF" << 1;
+    QTest::newRow("tiff") << "z.tiff" << 1;
+    QTest::newRow("png, quarter size") << "q.png" << 4;
+    QTest::newRow("tiff, half size") << "h.tif" << 2;
 }
 
 // PNG and TIFF files of a turned picture hold its grey samples, top row first;
 // a TIFF of an image whose label gives a map projection carries it, with the
-// turned picture's geotransform.
+// turned picture's geotransform. Of a reduced picture they hold the reduced
+// picture alone (at half size columns 137 to 662 and lines 69 to 398 of the
+// picture shown, at quarter size 269 to 531 and 152 to 316), whose pixels
+// are 2 or 4 file samples wide, starting at the same corner of the file.
 void OutputTest::saveOtherFormats() {
     QFETCH(QString, saveName);
+    QFETCH(int, reduction);
     OpenFile(WriteImage("V0501.img", kWide));
     Trigger("ToolButton33");  // Rotate
+    if (reduction == 2) Trigger("ToolButton30");
+    if (reduction == 4) Trigger("ToolButton32");
+    const QRect part = reduction == 1   ? QRect(0, 0, kWide.width, kWide.height)
+                       : reduction == 2 ? QRect(137, 69, 526, 330)
+                                        : QRect(269, 152, 263, 165);
     dusk::MapProjection projection;
     projection.type = "SIMPLE CYLINDRICAL";
     projection.aAxisRadius = projection.cAxisRadius = 6051.8;
@@ -349,18 +361,23 @@ void OutputTest::saveOtherFormats() {
     QVERIFY(file != nullptr);
     const bool png = saveName.endsWith("png");
     QCOMPARE(QString(GDALGetDriverShortName(GDALGetDatasetDriver(file))), png ? QString("PNG") : QString("GTiff"));
-    std::vector<std::uint8_t> grey(static_cast<std::size_t>(kWide.width) * kWide.height);
-    const CPLErr read = GDALRasterIO(GDALGetRasterBand(file, 1), GF_Read, 0, 0, kWide.width, kWide.height,
-                                     grey.data(), kWide.width, kWide.height, GDT_Byte, 0, 0);
+    const QSize size(GDALGetRasterXSize(file), GDALGetRasterYSize(file));
+    std::vector<std::uint8_t> grey(static_cast<std::size_t>(part.width()) * part.height());
+    const CPLErr read = GDALRasterIO(GDALGetRasterBand(file, 1), GF_Read, 0, 0, part.width(), part.height(),
+                                     grey.data(), part.width(), part.height(), GDT_Byte, 0, 0);
     double t[6] = {};
     const bool georeferenced = GDALGetGeoTransform(file, t) == CE_None;
     const QString wkt = GDALGetProjectionRef(file);
     GDALClose(file);
+    QCOMPARE(size, part.size());
     QCOMPARE(read, CE_None);
     const QImage picture = form_->CurrentChild()->Picture();
+    QCOMPARE(picture.size(), QSize(kWide.width, kWide.height));  // the window keeps the grey field
     int wrong = 0;
-    for (int y = 0; y < kWide.height; ++y) {
-        for (int x = 0; x < kWide.width; ++x) wrong += grey[y * kWide.width + x] != qRed(picture.pixel(x, y));
+    for (int y = 0; y < part.height(); ++y) {
+        for (int x = 0; x < part.width(); ++x) {
+            wrong += grey[y * part.width() + x] != qRed(picture.pixel(part.x() + x, part.y() + y));
+        }
     }
     QCOMPARE(wrong, 0);
     if (png) return;
@@ -370,9 +387,9 @@ void OutputTest::saveOtherFormats() {
     QVERIFY(wkt.contains("SIMPLE_CYLINDRICAL VENUS"));
     const double d = 2000;
     QCOMPARE(t[0], (200 - 0.5 + kWide.width) * d);
-    QCOMPARE(t[1], -d);
+    QCOMPARE(t[1], -d * reduction);
     QCOMPARE(t[3], (100 + 0.5 - kWide.height) * d);
-    QCOMPARE(t[5], d);
+    QCOMPARE(t[5], d * reduction);
     QCOMPARE(t[2], 0.0);
     QCOMPARE(t[4], 0.0);
 }

@@ -87,4 +87,36 @@ TEST(Readout, MappingFollowsTheActiveOptions) {
     dusk::ResetState();
 }
 
+// The sample area is exactly the set of pixels the readout traces to a
+// sample; the figures for 1052 x 660 and 1072 x 896 are those worked out
+// above. Small rasters put part or all of a reduced picture past the edge.
+TEST(Readout, SampleAreaHoldsExactlyThePixelsThatShowSamples) {
+    const struct {
+        DisplayMapping mapping;
+        dusk::PictureArea area;
+    } cases[] = {
+        {{1052, 660, true, false, 1}, {0, 0, 1052, 660}},   {{1052, 660, false, true, 2}, {137, 69, 526, 330}},
+        {{1052, 660, true, false, 4}, {269, 152, 263, 165}}, {{1072, 896, true, true, 2}, {132, 69, 536, 448}},
+        {{1072, 896, false, false, 4}, {266, 181, 268, 224}}, {{1036, 1121, true, false, 2}, {141, 70, 518, 560}},
+        {{1700, 100, true, false, 2}, {0, 69, 825, 31}},     {{200, 100, true, false, 2}, {350, 69, 0, 31}},
+    };
+    for (const auto& c : cases) {
+        const DisplayMapping& m = c.mapping;
+        const dusk::PictureArea a = dusk::SampleArea(m);
+        SCOPED_TRACE(std::to_string(m.width) + "x" + std::to_string(m.height) + " / " + std::to_string(m.reduction));
+        EXPECT_EQ(a.x, c.area.x);
+        EXPECT_EQ(a.y, c.area.y);
+        EXPECT_EQ(a.width, c.area.width);
+        EXPECT_EQ(a.height, c.area.height);
+        int wrong = 0;
+        for (int y = 0; y < m.height; ++y) {
+            for (int x = 0; x < m.width; ++x) {
+                const bool inside = x >= a.x && x < a.x + a.width && y >= a.y && y < a.y + a.height;
+                wrong += inside != (MapToFile(m, x, y).kind == PointKind::Sample);
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
 }  // namespace

@@ -59,14 +59,17 @@ ItemOutcome Convert(const std::string& input, const std::string& target, const E
             if (!WriteFileReplacing(target, buffers.Bitmap(), reason)) return "cannot write " + target + ": " + reason;
             return std::nullopt;
         }
-        const std::optional<GreyPicture> grey = GreyFromBitmap(buffers.Bitmap());
-        if (!grey) return input + ": the rendered picture is not a 24-bit bitmap";
+        const std::optional<GreyPicture> rendered = GreyFromBitmap(buffers.Bitmap());
+        if (!rendered) return input + ": the rendered picture is not a 24-bit bitmap";
+        // Of a reduced picture, only its samples, without the grey field.
+        const DisplayMapping mapping = CurrentDisplayMapping();
+        const GreyPicture grey = CropPicture(*rendered, SampleArea(mapping));
         std::vector<std::uint8_t> file;
         // A TIFF is georeferenced where the label gives a map projection.
         const MapProjection* projection = State().Projection ? &*State().Projection : nullptr;
         const bool encoded = format == PictureFormat::Png
-                                 ? EncodePng(*grey, file, reason)
-                                 : EncodeTiffThroughModule(*grey, projection, CurrentDisplayMapping(), file, reason);
+                                 ? EncodePng(grey, file, reason)
+                                 : EncodeTiffThroughModule(grey, projection, mapping, file, reason);
         if (!encoded) return input + ": " + reason;
         if (!WriteFileReplacing(target, file, reason)) return "cannot write " + target + ": " + reason;
     } catch (const std::exception& e) {
@@ -131,13 +134,18 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
             convertedTargets.push_back(targets[i]);
         }
     }
+    // What is odd about an input that was written all the same.
+    std::vector<std::vector<std::string>> warnings(count);
     const auto work = [&](std::size_t i) -> ItemOutcome {
         if (!refusals[i].empty()) return refusals[i];
-        return Convert(inputs[i], targets[i], settings);
+        ItemOutcome outcome = Convert(inputs[i], targets[i], settings);
+        if (!outcome) warnings[i] = LoadWarnings(inputs[i]);
+        return outcome;
     };
 
     int failures = 0;
-    const auto tell = [&](const ItemOutcome& outcome) {
+    const auto tell = [&](std::size_t i, const ItemOutcome& outcome) {
+        for (const std::string& warning : warnings[i]) report.Warning(warning);
         if (!outcome) return;
         report.Error(*outcome);
         ++failures;
@@ -146,12 +154,12 @@ int RunExport(const ExportSettings& settings, std::ostream& err, bool progress) 
     if (workers > 1 && OrderFree(convertedInputs, convertedTargets)) {
         RunInOrder(count, workers, work, [&](std::size_t i, const ItemOutcome& outcome) {
             report.Progress(i + 1, count, inputs[i]);
-            tell(outcome);
+            tell(i, outcome);
         });
     } else {
         for (std::size_t i = 0; i < count; ++i) {
             report.Progress(i + 1, count, inputs[i]);
-            tell(work(i));
+            tell(i, work(i));
         }
     }
     return failures == 0 ? 0 : 1;

@@ -23,4 +23,11 @@ namespace dusk {
 bool RenderImageFile(const std::string& path, const ExportSettings& settings, std::vector<std::uint8_t>& bitmap,
                      std::string& error);
 
+// What is odd about the image just loaded into the record bound to the
+// calling thread, in the status bar's words, each naming `input`: an empty
+// file, a length that matches no raster size, a label whose map figures make
+// no projection or (where they were checked, for a GeoTIFF) contradict its
+// bounds. None for an unread file.
+std::vector<std::string> LoadWarnings(const std::string& input);
+
 }  // namespace dusk

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <vector>
 
+#include "core/readout.h"
 #include "tools/export_batch.h"
 #include "tools/export_render.h"
 #include "tools/ordered_workers.h"
@@ -42,12 +43,16 @@ std::string StatsLine(const std::string& file, int width, int height, const Pict
 int RunStats(const ExportSettings& settings, std::ostream& out, std::ostream& err) {
     const std::vector<std::string>& inputs = settings.inputs;
     std::vector<std::string> lines(inputs.size());
+    std::vector<std::vector<std::string>> warnings(inputs.size());
     const auto work = [&](std::size_t i) -> ItemOutcome {
         try {
             const WorkingBuffers buffers = RenderForExport(inputs[i], settings);
             const ImageState& s = State();
             if (s.FileLength < 0) return inputs[i] + ": " + s.ReadError;
-            lines[i] = StatsLine(inputs[i], s.ImageWidth, s.ImageHeight, MeasureRenderedPicture());
+            // Of a reduced picture: its own size, and only its samples.
+            const PictureArea area = SampleArea(CurrentDisplayMapping());
+            lines[i] = StatsLine(inputs[i], area.width, area.height, MeasureRenderedPicture());
+            warnings[i] = LoadWarnings(inputs[i]);
         } catch (const std::exception& e) {
             return inputs[i] + ": " + e.what();
         }
@@ -58,6 +63,8 @@ int RunStats(const ExportSettings& settings, std::ostream& out, std::ostream& er
     int failures = 0;
     out << kStatsHeader << '\n';
     RunInOrder(inputs.size(), workers, work, [&](std::size_t i, const ItemOutcome& outcome) {
+        if (!warnings[i].empty()) out << std::flush;
+        for (const std::string& warning : warnings[i]) err << kExportProgram << ": " << warning << '\n' << std::flush;
         if (outcome) {
             out << std::flush;
             err << kExportProgram << ": " << *outcome << '\n' << std::flush;

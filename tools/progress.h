@@ -22,6 +22,9 @@ public:
     void Progress(std::size_t n, std::size_t count, const std::string& name);
     // Prints "duskmapper-export: message" on a line of its own.
     void Error(const std::string& message);
+    // The same line for what is odd about an input that was still written;
+    // --quiet hides it no more than an error.
+    void Warning(const std::string& message) { Error(message); }
 
 private:
     std::ostream& err_;
