@@ -155,7 +155,8 @@ public:
     // ceil(length in samples) + 1 evenly spaced points from one end to the
     // other, each with its nearest sample, those beyond a raster of `width`
     // x `height` left out. Each point's distance in km is the geodesic
-    // distance from `from`, so the last one is the line's length on the body.
+    // distance from `from`, so that of the point at `to` is the line's length
+    // on the body.
     Profile ProfileAlong(const RasterPoint& from, const RasterPoint& to, int width, int height) const;
 
 private:
