@@ -51,21 +51,31 @@ const char* SystemName(ProjectionKind kind) {
     return "VENUS";
 }
 
-// The reference system of the label, built as GDAL's PDS driver builds it
-// for the same label, so that both give the same coordinates: the
-// cylindrical projections and the sinusoidal on a sphere of the A axis
-// radius, the polar stereographic and the Lambert conformal on the ellipsoid
-// of the A and C axes (a sphere where they agree). A west-counting centre
-// longitude is turned to east: the reference system counts east.
-bool BuildSystem(ProjectionKind kind, const MapProjection& p, OGRSpatialReference& srs) {
+// The polar stereographic and the Lambert conformal maps lie on the ellipsoid
+// of the A and C axes, the others on the sphere of the A axis radius.
+bool OnEllipsoid(ProjectionKind kind) {
+    return kind == ProjectionKind::PolarStereographic || kind == ProjectionKind::LambertConformal;
+}
+
+// The inverse flattening of the reference system's body: 0 for a sphere, and
+// where the A and C axes differ by less than 1e-7 m.
+double InverseFlattening(ProjectionKind kind, const MapProjection& p) {
     const double a = p.aAxisRadius * 1000.0;
     const double c = p.cAxisRadius > 0.0 ? p.cAxisRadius * 1000.0 : a;
+    return OnEllipsoid(kind) && a - c >= 1e-7 ? a / (a - c) : 0.0;
+}
+
+// The reference system of the label, built as GDAL's PDS driver builds it
+// for the same label, so that both give the same coordinates, on the body
+// OnEllipsoid names. A west-counting centre longitude is turned to east: the
+// reference system counts east.
+bool BuildSystem(ProjectionKind kind, const MapProjection& p, OGRSpatialReference& srs) {
+    const double a = p.aAxisRadius * 1000.0;
     const double lat0 = p.centerLatitude;
     const double lon0 = p.positiveLongitudeWest ? -p.centerLongitude : p.centerLongitude;
     const double first = p.firstStandardParallel.value_or(0.0);
     const double second = p.secondStandardParallel.value_or(0.0);
     OGRErr err = OGRERR_NONE;
-    bool ellipsoid = false;
     const char* sphereName = "VENUS";
     switch (kind) {
         case ProjectionKind::Equirectangular:
@@ -88,18 +98,15 @@ bool BuildSystem(ProjectionKind kind, const MapProjection& p, OGRSpatialReferenc
             } else {
                 err = srs.SetPS(lat0, lon0, 1.0, 0.0, 0.0);
             }
-            ellipsoid = true;
             break;
         case ProjectionKind::LambertConformal:
             err = srs.SetLCC(first, second, lat0, lon0, 0.0, 0.0);
-            ellipsoid = true;
             break;
     }
     if (err != OGRERR_NONE) return false;
     srs.SetProjCS(SystemName(kind));
-    const double inverseFlattening = ellipsoid && a - c >= 1e-7 ? a / (a - c) : 0.0;
-    return srs.SetGeogCS("GCS_VENUS", "D_VENUS", sphereName, a, inverseFlattening, "Reference_Meridian", 0.0) ==
-           OGRERR_NONE;
+    return srs.SetGeogCS("GCS_VENUS", "D_VENUS", sphereName, a, InverseFlattening(kind, p), "Reference_Meridian",
+                         0.0) == OGRERR_NONE;
 }
 
 }  // namespace
@@ -147,6 +154,7 @@ std::shared_ptr<ProjContext> ThreadContext() {
 
 struct MapCoordinates::Transformer {
     std::string wkt;
+    Ellipsoid body;
     std::shared_ptr<ProjContext> context;
     PJ* toLatLon = nullptr;    // map metres to degrees (longitude, latitude)
     PJ* fromLatLon = nullptr;  // and back
@@ -180,6 +188,8 @@ std::shared_ptr<const MapCoordinates::Transformer> BuildTransformer(ProjectionKi
     transformer->wkt = text;
     CPLFree(text);
     text = nullptr;
+    const double inverseFlattening = InverseFlattening(kind, p);
+    transformer->body = Ellipsoid{p.aAxisRadius, inverseFlattening > 0.0 ? 1.0 / inverseFlattening : 0.0};
     if (projected.exportToProj4(&text) != OGRERR_NONE || text == nullptr) {
         CPLFree(text);
         return nullptr;
@@ -237,6 +247,8 @@ MapCoordinates::~MapCoordinates() = default;
 
 const std::string& MapCoordinates::Wkt() const { return transformer_->wkt; }
 
+const Ellipsoid& MapCoordinates::BodyEllipsoid() const { return transformer_->body; }
+
 std::unique_ptr<MapCoordinates> MapCoordinates::Make(const MapProjection& projection) {
     const std::optional<ProjectionKind> kind = KindOf(projection.type);
     if (!kind || !(projection.aAxisRadius > 0.0) || !(projection.mapScale > 0.0) ||
@@ -264,8 +276,10 @@ std::optional<LatLon> MapCoordinates::AtPoint(double x, double y) const {
     const double east = transform_[0] + x * transform_[1] + y * transform_[2];
     const double north = transform_[3] + x * transform_[4] + y * transform_[5];
     const auto degrees = Through(transformer_->toLatLon, east, north);
-    if (!degrees) return std::nullopt;
-    return LatLon{degrees->second, degrees->first};
+    // The inverse sinusoidal answers a point north of the pole with a
+    // latitude beyond 90 degrees, and no error.
+    if (!degrees || std::fabs(degrees->second) > 90.0 + 1e-9) return std::nullopt;
+    return LatLon{std::clamp(degrees->second, -90.0, 90.0), degrees->first};
 }
 
 std::optional<MapPoint> MapCoordinates::ToMap(const LatLon& position) const {

@@ -25,6 +25,13 @@ struct MapPoint {
     double y = 0.0;
 };
 
+// The sphere or ellipsoid that a reference system's latitudes and longitudes
+// lie on.
+struct Ellipsoid {
+    double equatorialRadiusKm = 0.0;
+    double flattening = 0.0;  // 0 for a sphere
+};
+
 // The projections of the label that are understood, by their canonical name;
 // other names give no coordinates.
 enum class ProjectionKind {
@@ -55,6 +62,10 @@ public:
     // The projected reference system as WKT, on a sphere or ellipsoid named
     // after Venus; longitudes in it count east.
     const std::string& Wkt() const;
+    // The body of that reference system: the polar stereographic and the
+    // Lambert conformal maps lie on the ellipsoid of the A and C axes, the
+    // others on the sphere of the A axis.
+    const Ellipsoid& BodyEllipsoid() const;
     // The file raster's geotransform.
     const GeoTransform& FileTransform() const { return transform_; }
     // The latitude and longitude of the centre of the sample at `column`, `row`
