@@ -70,6 +70,8 @@ printf 'OBJECT = A\r\n  GROUP = B\r\n    K = (1 <KM>, {X, "y"})\r\n  END_GROUP =
 printf 'NOTE = "never\r\n closed\r\nEND\r\n' >"$out/odl/unterminated"
 printf '^IMAGE = ("V0512.IMG", 2)\r\n/* open comment\r\nX = 16#FF# <M/PIXEL>\r\n' >"$out/odl/comment"
 printf 'A = ((((((((1))))))))\r\nOBJECT = O\r\nOBJECT = O\r\nOBJECT = O\r\nEND\r\n' >"$out/odl/nested"
+# Map figures of the flat form of the era's radar images: bounds only.
+printf 'TARGET_NAME = VENUS\r\nMAP_PROJECTION_TYPE = MERCATOR\r\nMAP_SCALE = 25.00\r\nMAXIMUM_LATITUDE = -10.05\r\nMINIMUM_LATITUDE = -45.00\r\nMAXIMUM_LONGITUDE = 319.96\r\nMINIMUM_LONGITUDE = 265.00\r\nOBJECT = IMAGE\r\n LINES = 1011\r\n LINE_SAMPLES = 1376\r\nEND_OBJECT\r\nEND\r\n' >"$out/odl/flat-bounds"
 
 # File lists: the sample folder's names, eight to a seed at most.
 (cd "$samples" && ls) | split -l 8 - "$out/file_list/names-"

@@ -35,6 +35,7 @@ targets=(
   "load_render_fuzz 65552 load_render 12"
   "label_fuzz 8192 label 2"
   "odl_fuzz 16384 odl 2"
+  "georeference_fuzz 16384 odl 3"
   "file_list_fuzz 2100 file_list 4"
   "missing_lines_diff 4096 - 8"
   "orientation_diff 4096 - 8"
