@@ -342,31 +342,39 @@ TEST_F(SampleVolume, TilesOfAQuadMeetEdgeToEdge) {
     }
 }
 
-// The exporter's GeoTIFF of each PDS3 sample lands where GDAL puts the
-// label: the same corners to the metre (the picture may have more lines
+// The exporter's GeoTIFF of each sample of both quads lands where GDAL puts
+// the label (V01's rewritten in PDS3): the same corners to the metre (the picture may have more lines
 // than the label: the upper left corner and the pixel size are shared).
 TEST_F(SampleVolume, GeoTiffsLandWhereTheLabelsSay) {
     if (!gdal_) GTEST_SKIP() << "gdalinfo is not installed; GDAL's reading of the labels is not checked";
-    dusk::ExportSettings settings;
-    for (const std::string& image : QuadImages("V05", ".img")) settings.inputs.push_back(samples_ + image);
-    settings.format = dusk::PictureFormat::Tiff;
-    settings.output = dir_->slashed() + "tiff";
-    std::ostringstream err;
-    ASSERT_EQ(dusk::RunExport(settings, err, false), 0) << err.str();
-    for (const std::string& image : QuadImages("V05", ".img")) {
-        SCOPED_TRACE(image);
-        const std::string stem = image.substr(0, image.find('.'));
-        const std::string tiff = settings.output + "/" + stem + ".tif";
-        const std::optional<Placed> label = PlacedByGdal(samples_ + stem + ".lbl");
-        const std::optional<Placed> exported = PlacedByGdal(tiff);
-        ASSERT_TRUE(label && exported);
-        for (int i = 0; i < 6; ++i) EXPECT_NEAR(exported->transform[i], label->transform[i], 1e-6) << i;
-        const std::string info = Output("gdalinfo \"" + tiff + "\" 2>&1");
-        EXPECT_NE(info.find("Lambert Conic Conformal"), std::string::npos) << info;
-        const std::string labelCorners = Corners(Output("gdalinfo \"" + samples_ + stem + ".lbl\" 2>&1"));
-        ASSERT_NE(labelCorners, "");
-        EXPECT_EQ(Corners(info).substr(0, labelCorners.find("\nLower")),
-                  labelCorners.substr(0, labelCorners.find("\nLower")));
+    for (const auto& [volume, extension] : {std::pair{"V01", ".IMG"}, std::pair{"V05", ".img"}}) {
+        const bool catalog = std::string(volume) == "V01";
+        dusk::ExportSettings settings;
+        for (const std::string& image : QuadImages(volume, extension)) settings.inputs.push_back(samples_ + image);
+        settings.format = dusk::PictureFormat::Tiff;
+        settings.output = dir_->slashed() + "tiff-" + volume;
+        std::ostringstream err;
+        ASSERT_EQ(dusk::RunExport(settings, err, false), 0) << err.str();
+        EXPECT_EQ(err.str().find(" km from where"), std::string::npos) << err.str();
+        for (const std::string& image : QuadImages(volume, extension)) {
+            SCOPED_TRACE(image);
+            const std::string stem = image.substr(0, image.find('.'));
+            const std::string tiff = settings.output + "/" + stem + ".tif";
+            // GDAL reads the early CD form only as rewritten in PDS3.
+            const std::string label =
+                catalog ? dir_->write("samples/pds3-" + dusk::LabelFileName(image), AsPds3(Label(image), image)).string()
+                        : samples_ + stem + ".lbl";
+            const std::optional<Placed> byLabel = PlacedByGdal(label);
+            const std::optional<Placed> exported = PlacedByGdal(tiff);
+            ASSERT_TRUE(byLabel && exported);
+            for (int i = 0; i < 6; ++i) EXPECT_NEAR(exported->transform[i], byLabel->transform[i], 1e-6) << i;
+            const std::string info = Output("gdalinfo \"" + tiff + "\" 2>&1");
+            EXPECT_NE(info.find(catalog ? "Polar Stereographic" : "Lambert Conic Conformal"), std::string::npos) << info;
+            const std::string labelCorners = Corners(Output("gdalinfo \"" + label + "\" 2>&1"));
+            ASSERT_NE(labelCorners, "");
+            EXPECT_EQ(Corners(info).substr(0, labelCorners.find("\nLower")),
+                      labelCorners.substr(0, labelCorners.find("\nLower")));
+        }
     }
 }
 
