@@ -78,16 +78,20 @@ std::vector<std::string> SplitLabel(const std::string& bytes) {
     return items;
 }
 
-std::string LabelFilePath() {
-    const ImageState& s = State();
-    const std::string labelName = LabelFileName(s.CurrentFileName);
+std::string LabelFilePath(const std::string& directory, const std::string& imageName) {
+    const std::string labelName = LabelFileName(imageName);
     if (labelName.empty()) return {};
-    std::string path = s.DirectoryPath + labelName;
+    std::string path = directory + labelName;
     if (!Exists(path)) {
-        path = s.DirectoryPath + labelName.substr(0, labelName.size() - 4) + ".LBL";
+        path = directory + labelName.substr(0, labelName.size() - 4) + ".LBL";
         if (!Exists(path)) return {};
     }
     return path;
+}
+
+std::string LabelFilePath() {
+    const ImageState& s = State();
+    return LabelFilePath(s.DirectoryPath, s.CurrentFileName);
 }
 
 std::vector<std::string> ReadImageLabel() {
