@@ -167,7 +167,24 @@ std::optional<LatLon> MapCoordinates::At(double column, double row) const {
     return LatLon{north, east};
 }
 
+namespace {
+
+// GDAL keeps a PROJ context per thread, made at the thread's first use of a
+// reference system and destroyed with the thread's other objects, in the
+// reverse order of their making. The coordinates kept for the thread hold a
+// transformation that needs that context when it is destroyed: the context
+// is made first, so that it is destroyed last (were it destroyed first, the
+// transformation would make a new one at the thread's end, never freed).
+bool MakeThreadsProjContext() {
+    OGRSpatialReference sphere;
+    return sphere.SetGeogCS("VENUS", "VENUS", "VENUS", 6051800.0, 0.0) == OGRERR_NONE;
+}
+
+}  // namespace
+
 const MapCoordinates* CoordinatesFor(const MapProjection& p) {
+    thread_local const bool contextFirst = MakeThreadsProjContext();
+    (void)contextFirst;
     thread_local std::optional<MapProjection> key;
     thread_local std::unique_ptr<MapCoordinates> kept;
     const auto same = [&p](const MapProjection& q) {
