@@ -95,6 +95,43 @@ bool BuildSystem(ProjectionKind kind, const MapProjection& p, OGRSpatialReferenc
            OGRERR_NONE;
 }
 
+// GDAL keeps a PROJ context per thread, made at the thread's first use of a
+// reference system and destroyed with the thread's other objects, in the
+// reverse order of their making. The transformations kept for the thread
+// need that context when they are destroyed: it is made before them, so that
+// it is destroyed after them (were it destroyed first, each would make a new
+// one at the thread's end, never freed).
+void MakeThreadsProjContextFirst() {
+    thread_local const bool made = [] {
+        OGRSpatialReference sphere;
+        return sphere.SetGeogCS("VENUS", "VENUS", "VENUS", 6051800.0, 0.0) == OGRERR_NONE;
+    }();
+    (void)made;
+}
+
+// The transformation from the projected system to latitude and longitude.
+// PROJ takes tens of milliseconds to build one, while the tiles of a map
+// share their reference system and differ only in their offsets: the last
+// one built on this thread is kept, and each caller gets a copy of its own,
+// which takes a fraction of a millisecond (a transformation serves one
+// thread at a time).
+std::unique_ptr<OGRCoordinateTransformation> TransformationToLatLon(const OGRSpatialReference& projected,
+                                                                    const std::string& wkt) {
+    MakeThreadsProjContextFirst();
+    thread_local std::string keptWkt;
+    thread_local std::unique_ptr<OGRCoordinateTransformation> kept;
+    if (!kept || keptWkt != wkt) {
+        kept.reset();
+        std::unique_ptr<OGRSpatialReference> geographic(projected.CloneGeogCS());
+        if (!geographic) return nullptr;
+        geographic->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        kept.reset(OGRCreateCoordinateTransformation(&projected, geographic.get()));
+        if (!kept) return nullptr;
+        keptWkt = wkt;
+    }
+    return std::unique_ptr<OGRCoordinateTransformation>(kept->Clone());
+}
+
 }  // namespace
 
 std::optional<ProjectionKind> KindOf(const std::string& projectionType) {
@@ -131,13 +168,6 @@ std::unique_ptr<MapCoordinates> MapCoordinates::Make(const MapProjection& projec
     OGRSpatialReference projected;
     if (!BuildSystem(*kind, projection, projected)) return nullptr;
     projected.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    std::unique_ptr<OGRSpatialReference> geographic(projected.CloneGeogCS());
-    if (!geographic) return nullptr;
-    geographic->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-
-    auto transformer = std::make_unique<Transformer>();
-    transformer->toLatLon.reset(OGRCreateCoordinateTransformation(&projected, geographic.get()));
-    if (!transformer->toLatLon) return nullptr;
 
     char* text = nullptr;
     if (projected.exportToWkt(&text) != OGRERR_NONE || text == nullptr) {
@@ -146,6 +176,10 @@ std::unique_ptr<MapCoordinates> MapCoordinates::Make(const MapProjection& projec
     }
     std::string wkt(text);
     CPLFree(text);
+
+    auto transformer = std::make_unique<Transformer>();
+    transformer->toLatLon = TransformationToLatLon(projected, wkt);
+    if (!transformer->toLatLon) return nullptr;
 
     // The sample and line offsets place the projection's origin: the centre
     // of the first sample is SAMPLE_PROJECTION_OFFSET pixels east of it and
@@ -167,24 +201,8 @@ std::optional<LatLon> MapCoordinates::At(double column, double row) const {
     return LatLon{north, east};
 }
 
-namespace {
-
-// GDAL keeps a PROJ context per thread, made at the thread's first use of a
-// reference system and destroyed with the thread's other objects, in the
-// reverse order of their making. The coordinates kept for the thread hold a
-// transformation that needs that context when it is destroyed: the context
-// is made first, so that it is destroyed last (were it destroyed first, the
-// transformation would make a new one at the thread's end, never freed).
-bool MakeThreadsProjContext() {
-    OGRSpatialReference sphere;
-    return sphere.SetGeogCS("VENUS", "VENUS", "VENUS", 6051800.0, 0.0) == OGRERR_NONE;
-}
-
-}  // namespace
-
 const MapCoordinates* CoordinatesFor(const MapProjection& p) {
-    thread_local const bool contextFirst = MakeThreadsProjContext();
-    (void)contextFirst;
+    MakeThreadsProjContextFirst();
     thread_local std::optional<MapProjection> key;
     thread_local std::unique_ptr<MapCoordinates> kept;
     const auto same = [&p](const MapProjection& q) {
