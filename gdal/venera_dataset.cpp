@@ -347,6 +347,23 @@ CPLErr VeneraDataset::IBuildOverviews(const char*, int, const int*, int, const i
     return Refuse("no overviews are written beside it");
 }
 
+namespace {
+
+// The images are only read: GDAL's deleting and renaming of a dataset's
+// files are refused too.
+CPLErr RefuseDelete(const char* name) {
+    CPLError(CE_Failure, CPLE_NoWriteAccess, "%s: %s is read-only: the driver deletes no image", kDriverName, name);
+    return CE_Failure;
+}
+
+CPLErr RefuseRename(const char*, const char* oldName) {
+    CPLError(CE_Failure, CPLE_NoWriteAccess, "%s: %s is read-only: the driver renames no image", kDriverName,
+             oldName);
+    return CE_Failure;
+}
+
+}  // namespace
+
 void RegisterVeneraDriver() {
     if (!GDAL_CHECK_VERSION(kDriverName)) return;
     if (GDALGetDriverByName(kDriverName) != nullptr) return;
@@ -359,6 +376,8 @@ void RegisterVeneraDriver() {
     driver->SetMetadataItem(GDAL_DMD_OPENOPTIONLIST, OpenOptionList().c_str());
     driver->pfnIdentify = VeneraDataset::Identify;
     driver->pfnOpen = VeneraDataset::Open;
+    driver->pfnDelete = RefuseDelete;
+    driver->pfnRename = RefuseRename;
     GetGDALDriverManager()->RegisterDriver(driver.release());
 }
 

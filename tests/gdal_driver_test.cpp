@@ -255,11 +255,13 @@ TEST_F(GdalDriverTest, RefusesEveryWrite) {
     const int levels[] = {2};
     EXPECT_EQ(GDALBuildOverviews(dataset, "NEAREST", 1, levels, 0, nullptr, nullptr, nullptr), CE_Failure);
     GDALClose(dataset);
-    EXPECT_EQ(GDALCreate(GDALGetDriverByName(dusk::kDriverName), (dir.slashed() + "V0502.img").c_str(), 8, 8, 1,
-                         GDT_Byte, nullptr),
-              nullptr);
+    GDALDriverH driver = GDALGetDriverByName(dusk::kDriverName);
+    EXPECT_EQ(GDALCreate(driver, (dir.slashed() + "V0502.img").c_str(), 8, 8, 1, GDT_Byte, nullptr), nullptr);
+    EXPECT_EQ(GDALDeleteDataset(driver, path.c_str()), CE_Failure);
+    EXPECT_EQ(GDALRenameDataset(driver, (dir.slashed() + "V0503.img").c_str(), path.c_str()), CE_Failure);
     CPLPopErrorHandler();
     EXPECT_EQ(std::filesystem::file_size(path), 694320u);
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "V0501.lbl"));
     EXPECT_FALSE(std::filesystem::exists(path + ".aux.xml"));
     EXPECT_FALSE(std::filesystem::exists(path + ".ovr"));
 }
