@@ -149,19 +149,20 @@ private:
     std::vector<std::uint8_t> samples_;
 };
 
-struct Georeference {
-    std::string wkt;
-    std::array<double, 6> transform{};
-};
+}  // namespace
 
-// What the label beside the image says, read as the program's load reads it
-// (the check of its map figures included), on a record of this thread's own.
+// What the label beside the image says: its keywords as metadata lines, the
+// georeference of the band and what is odd about its map figures.
 struct LabelReading {
     std::vector<std::string> keywords;
     std::optional<Georeference> georeference;
     std::string message;
 };
 
+namespace {
+
+// The label read as the program's load reads it (the check of its map
+// figures included), on a record of this thread's own.
 LabelReading ReadLabel(const std::string& path, const ImageFileLayout& layout) {
     ScopedImageState record;
     ImageState& s = record.Record();
@@ -211,7 +212,7 @@ RenderedPicture Render(const std::string& path, const PictureSettings& settings)
     rendered.label.message = s.Georeference.message;
     if (s.Projection) {
         if (const auto picture = PictureGeoreference(*s.Projection, CurrentDisplayMapping())) {
-            rendered.label.georeference = Georeference{picture->wkt, picture->transform};
+            rendered.label.georeference = *picture;
         }
     }
     return rendered;
@@ -269,36 +270,46 @@ GDALDataset* VeneraDataset::OpenChecked(GDALOpenInfo* openInfo) {
         return nullptr;
     }
 
-    std::unique_ptr<VeneraDataset> dataset;
     LabelReading label;
-    if (options.picture) {
-        RenderedPicture rendered = Render(path, *options.picture);
-        if (!rendered.error.empty()) {
-            CPLError(CE_Failure, CPLE_OpenFailed, "%s: %s: %s", kDriverName, path.c_str(), rendered.error.c_str());
-            return nullptr;
-        }
-        dataset = std::make_unique<VeneraDataset>(rendered.picture.width, rendered.picture.height, path,
-                                                  layout->labelPath);
-        dataset->SetBand(1, new PictureBand(dataset.get(), std::move(rendered.picture.samples)));
-        label = std::move(rendered.label);
-    } else {
-        // The file GDAL opened is the one read: a path replaced meanwhile
-        // does not matter.
-        VSILFILE* file = openInfo->fpL;
-        if (file == nullptr) {
-            CPLError(CE_Failure, CPLE_OpenFailed, "%s: %s could not be opened", kDriverName, path.c_str());
-            return nullptr;
-        }
-        openInfo->fpL = nullptr;
-        dataset = std::make_unique<VeneraDataset>(layout->width, layout->height, path, layout->labelPath);
-        dataset->SetBand(1, new FileBand(dataset.get(), file, layout->sampleBytes));
-        label = ReadLabel(path, *layout);
-    }
+    std::unique_ptr<VeneraDataset> dataset =
+        options.picture ? OpenRendered(path, *layout, *options.picture, label) : OpenStored(openInfo, *layout, label);
+    if (!dataset) return nullptr;
     dataset->SetKeywords(label.keywords);
     if (label.georeference) dataset->SetGeoreference(label.georeference->wkt, label.georeference->transform);
     if (!label.message.empty()) CPLError(CE_Warning, CPLE_AppDefined, "%s: %s", kDriverName, label.message.c_str());
     dataset->SetDescription(path.c_str());
     return dataset.release();
+}
+
+std::unique_ptr<VeneraDataset> VeneraDataset::OpenStored(GDALOpenInfo* openInfo, const ImageFileLayout& layout,
+                                                         LabelReading& label) {
+    // The file GDAL opened is the one read: a path replaced meanwhile does
+    // not matter.
+    VSILFILE* file = openInfo->fpL;
+    if (file == nullptr) {
+        CPLError(CE_Failure, CPLE_OpenFailed, "%s: %s could not be opened", kDriverName, openInfo->pszFilename);
+        return nullptr;
+    }
+    openInfo->fpL = nullptr;
+    auto dataset = std::make_unique<VeneraDataset>(layout.width, layout.height, openInfo->pszFilename,
+                                                   layout.labelPath);
+    dataset->SetBand(1, new FileBand(dataset.get(), file, layout.sampleBytes));
+    label = ReadLabel(openInfo->pszFilename, layout);
+    return dataset;
+}
+
+std::unique_ptr<VeneraDataset> VeneraDataset::OpenRendered(const std::string& path, const ImageFileLayout& layout,
+                                                           const PictureSettings& settings, LabelReading& label) {
+    RenderedPicture rendered = Render(path, settings);
+    if (!rendered.error.empty()) {
+        CPLError(CE_Failure, CPLE_OpenFailed, "%s: %s: %s", kDriverName, path.c_str(), rendered.error.c_str());
+        return nullptr;
+    }
+    auto dataset =
+        std::make_unique<VeneraDataset>(rendered.picture.width, rendered.picture.height, path, layout.labelPath);
+    dataset->SetBand(1, new PictureBand(dataset.get(), std::move(rendered.picture.samples)));
+    label = std::move(rendered.label);
+    return dataset;
 }
 
 void VeneraDataset::SetGeoreference(const std::string& wkt, const std::array<double, 6>& transform) {

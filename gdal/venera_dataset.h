@@ -7,6 +7,7 @@
 // the georeference and the keywords of the label beside it. Read-only.
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,12 @@
 #include <ogr_spatialref.h>
 #include <rawdataset.h>
 
+#include "gdal/image_file.h"
+#include "load/load_image.h"
+
 namespace dusk {
+
+struct LabelReading;
 
 inline constexpr const char* kDriverName = "VENERA";
 
@@ -43,6 +49,12 @@ protected:
 
 private:
     static GDALDataset* OpenChecked(GDALOpenInfo* openInfo);
+    // The band of the stored samples, or of the picture rendered with
+    // `settings`; `label` receives what the label beside the image says.
+    static std::unique_ptr<VeneraDataset> OpenStored(GDALOpenInfo* openInfo, const ImageFileLayout& layout,
+                                                     LabelReading& label);
+    static std::unique_ptr<VeneraDataset> OpenRendered(const std::string& path, const ImageFileLayout& layout,
+                                                       const PictureSettings& settings, LabelReading& label);
     void SetGeoreference(const std::string& wkt, const std::array<double, 6>& transform);
     void SetKeywords(const std::vector<std::string>& lines);
     CPLErr Refuse(const char* what) const;
