@@ -36,19 +36,20 @@ bool IsKnownLength(std::int32_t length) {
     return false;
 }
 
+GeometryEntry GeometryForLength(std::int32_t length) {
+    for (const GeometryEntry& entry : kGeometryTable) {
+        if (entry.fileLength == length) return entry;
+    }
+    return {length, kDefaultWidth, kDefaultHeight};
+}
+
 void DeriveGeometry() {
     ImageState& s = State();
     s.StretchGain = 0;
     s.StretchOffset = 0;
-    s.ImageWidth = kDefaultWidth;
-    s.ImageHeight = kDefaultHeight;
-    for (const GeometryEntry& entry : kGeometryTable) {
-        if (entry.fileLength == s.FileLength) {
-            s.ImageWidth = entry.width;
-            s.ImageHeight = entry.height;
-            break;
-        }
-    }
+    const GeometryEntry geometry = GeometryForLength(s.FileLength);
+    s.ImageWidth = geometry.width;
+    s.ImageHeight = geometry.height;
 
     const auto w = static_cast<std::uint32_t>(s.ImageWidth);
     const auto h = static_cast<std::uint32_t>(s.ImageHeight);

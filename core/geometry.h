@@ -19,6 +19,10 @@ std::span<const GeometryEntry> GeometryTable();
 // Whether `length` is one of the known file lengths.
 bool IsKnownLength(std::int32_t length);
 
+// The raster a file of `length` bytes is shown as: its row of the table, or
+// the default 1052 x 660 for every other length.
+GeometryEntry GeometryForLength(std::int32_t length);
+
 // Fixes the geometry from FileLength, fills HeaderSizes, resets the stretch
 // parameters and copies the whole RawImage into OriginalImage.
 void DeriveGeometry();

@@ -78,16 +78,20 @@ std::vector<std::string> SplitLabel(const std::string& bytes) {
     return items;
 }
 
-std::string LabelFilePath() {
-    const ImageState& s = State();
-    const std::string labelName = LabelFileName(s.CurrentFileName);
+std::string LabelFilePath(const std::string& directory, const std::string& imageName) {
+    const std::string labelName = LabelFileName(imageName);
     if (labelName.empty()) return {};
-    std::string path = s.DirectoryPath + labelName;
+    std::string path = directory + labelName;
     if (!Exists(path)) {
-        path = s.DirectoryPath + labelName.substr(0, labelName.size() - 4) + ".LBL";
+        path = directory + labelName.substr(0, labelName.size() - 4) + ".LBL";
         if (!Exists(path)) return {};
     }
     return path;
+}
+
+std::string LabelFilePath() {
+    const ImageState& s = State();
+    return LabelFilePath(s.DirectoryPath, s.CurrentFileName);
 }
 
 std::vector<std::string> ReadImageLabel() {
@@ -98,9 +102,29 @@ std::vector<std::string> ReadImageLabel() {
 
 void LoadImageLabel() { State().LabelLines = ReadImageLabel(); }
 
+namespace {
+
+// A converter keeps state between calls: one per thread, closed when the
+// thread ends (a worker thread would otherwise leave it behind).
+class Cp1250Converter {
+public:
+    Cp1250Converter() : handle_(::iconv_open("UTF-8", "CP1250")) {}
+    ~Cp1250Converter() {
+        if (handle_ != reinterpret_cast<iconv_t>(-1)) ::iconv_close(handle_);
+    }
+    Cp1250Converter(const Cp1250Converter&) = delete;
+    Cp1250Converter& operator=(const Cp1250Converter&) = delete;
+    iconv_t get() const { return handle_; }
+
+private:
+    iconv_t handle_;
+};
+
+}  // namespace
+
 std::string Cp1250ToUtf8(const std::string& bytes) {
-    // A converter keeps state between calls: one per thread.
-    thread_local const iconv_t converter = ::iconv_open("UTF-8", "CP1250");
+    thread_local const Cp1250Converter threadConverter;
+    const iconv_t converter = threadConverter.get();
     std::string out;
     out.reserve(bytes.size() * 2);
     for (const char c : bytes) {

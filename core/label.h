@@ -26,6 +26,9 @@ std::vector<std::string> SplitLabel(const std::string& bytes);
 // letter cases apart, a label named with ".LBL" is found when the ".lbl" one
 // is absent.
 std::string LabelFilePath();
+// The same for the image `imageName` in `directory` (empty, or ending in its
+// separator), without the record.
+std::string LabelFilePath(const std::string& directory, const std::string& imageName);
 // Up to `limit` bytes from the start of the regular file at `path`; nothing
 // when it cannot be read (a folder, a FIFO or a device is never read).
 std::string ReadLabelBytes(const std::string& path, std::size_t limit);

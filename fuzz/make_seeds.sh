@@ -7,6 +7,8 @@
 #   OUTDIR/label        the sample labels and a few image names
 #   OUTDIR/odl          the sample labels and a few broken keyword labels
 #   OUTDIR/file_list    the sample names, one per line, in small groups
+#   OUTDIR/gdal_driver  8 control bytes, a sample label and the first rows
+#                       of its image
 # Nothing here is kept in the source tree; the seeds are made anew each run.
 set -euo pipefail
 
@@ -17,7 +19,7 @@ fi
 tool=$1
 out=$2
 samples=$out/samples
-mkdir -p "$out/load_render" "$out/label" "$out/odl" "$out/file_list"
+mkdir -p "$out/load_render" "$out/label" "$out/odl" "$out/file_list" "$out/gdal_driver"
 "$tool" "$samples" >/dev/null
 
 # One control block: option flags (16 bits), contrast and brightness (32 bits
@@ -76,5 +78,29 @@ printf 'TARGET_NAME = VENUS\r\nMAP_PROJECTION_TYPE = MERCATOR\r\nMAP_SCALE = 25.
 # File lists: the sample folder's names, eight to a seed at most.
 (cd "$samples" && ls) | split -l 8 - "$out/file_list/names-"
 printf 'V0501.img\nV0501.img\nv0501.img\nV00.img\nV28.img\nV27\nV01.IMG\n' >"$out/file_list/rules"
+
+# The GDAL driver: name, length index (254 keeps the cut length), option
+# flags, their values and levels, whether the label is written; then the
+# label's length, the label and the image's first 16 KiB.
+driver_rows=(
+  "0 8 0 0 0 0 0 1"       # V0501.img, 1052 x 660, no options
+  "1 24 3 0 2 0 0 1"      # V2712.IMG, 1036 x 1120, stretch and despeckle
+  "0 254 0 0 0 0 0 1"     # an unlisted length: the label decides
+  "2 18 96 14 250 5 3 1"  # V05.img, 996 x 932, both reductions and levels
+  "0 13 0 16 0 0 0 0"     # the original picture, no label
+)
+n=0
+for lbl in "$samples"/*.lbl; do
+  image=$(ls "${lbl%.lbl}".img "${lbl%.lbl}".IMG 2>/dev/null | head -n 1) || true
+  [ -n "$image" ] || continue
+  set -- ${driver_rows[$((n % ${#driver_rows[@]}))]}
+  length=$(stat -c %s "$lbl")
+  {
+    printf "$(printf '\\x%02x' "$@" $((length & 255)) $((length >> 8 & 255)))"
+    cat "$lbl"
+    head -c 16384 "$image"
+  } >"$out/gdal_driver/seed$n"
+  n=$((n + 1))
+done
 
 rm -rf "$samples"

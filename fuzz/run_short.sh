@@ -30,13 +30,15 @@ mkdir -p "$artifacts"
 # reads, and 16 KiB of keyword label (its reader is linear, so longer inputs
 # find nothing new); eight names of up to 255 bytes for the list builder; a
 # few control bytes and a small raster for a differential target (a larger
-# one for the reduction, whose copy lands around column 400).
+# one for the reduction, whose copy lands around column 400); for the GDAL
+# driver, a label and 16 KiB of image.
 targets=(
   "load_render_fuzz 65552 load_render 12"
   "label_fuzz 8192 label 2"
   "odl_fuzz 16384 odl 2"
   "georeference_fuzz 16384 odl 3"
   "file_list_fuzz 2100 file_list 4"
+  "gdal_driver_fuzz 32768 gdal_driver 6"
   "missing_lines_diff 4096 - 8"
   "orientation_diff 4096 - 8"
   "despeckle_diff 4096 - 8"

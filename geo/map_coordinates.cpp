@@ -263,8 +263,9 @@ std::unique_ptr<MapCoordinates> MapCoordinates::Make(const MapProjection& projec
     // of the first sample is SAMPLE_PROJECTION_OFFSET pixels east of it and
     // LINE_PROJECTION_OFFSET pixels south, each pixel MAP_SCALE on a side.
     const double d = projection.mapScale * 1000.0;
-    const GeoTransform transform{-(projection.sampleProjectionOffset + 0.5) * d, d, 0.0,
-                                 (projection.lineProjectionOffset + 0.5) * d, 0.0, -d};
+    // (Adding 0 turns a corner at -0 into 0, as every other path writes it.)
+    const GeoTransform transform{-(projection.sampleProjectionOffset + 0.5) * d + 0.0, d, 0.0,
+                                 (projection.lineProjectionOffset + 0.5) * d + 0.0, 0.0, -d};
     return std::unique_ptr<MapCoordinates>(new MapCoordinates(projection, transform, std::move(transformer)));
 }
 

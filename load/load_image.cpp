@@ -149,4 +149,22 @@ void ClearActiveAdjustments() {
     s.ShadingLevel = 0;
 }
 
+WorkingBuffers LoadPicture(const std::string& path, const PictureSettings& picture) {
+    LoadSettings load;
+    load.keepList = true;
+    if (picture.original) {
+        load.mode = RenderMode::Unprocessed;
+        load.adjust = ClearActiveAdjustments;
+    } else {
+        load.adjust = [&picture] {
+            ImageState& s = State();
+            s.ActiveOptions = picture.options;
+            s.ContrastLevel = picture.contrast;
+            s.BrightnessOffset = picture.brightness;
+            s.ShadingLevel = picture.shading;
+        };
+    }
+    return LoadImage(path, load);
+}
+
 }  // namespace dusk

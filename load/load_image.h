@@ -69,4 +69,19 @@ std::span<const LoadStep> RerenderSteps();
 // The change of "Original Image": every active option and tone level to 0.
 void ClearActiveAdjustments();
 
+// The corrections and levels a picture is asked for from outside the
+// program's menus (the exporter's command line, the GDAL driver's open
+// options).
+struct PictureSettings {
+    OptionFlags options{};  // become ActiveOptions
+    std::int32_t contrast = 0;
+    std::int32_t brightness = 0;
+    std::int32_t shading = 0;
+    bool original = false;  // no correction at all, as "Original Image"
+};
+
+// Loads the image as a step through the collection does (the list kept) and
+// renders it with `picture` in place of the defaults: the exporter's picture.
+[[nodiscard]] WorkingBuffers LoadPicture(const std::string& path, const PictureSettings& picture);
+
 }  // namespace dusk

@@ -8,21 +8,8 @@
 namespace dusk {
 
 WorkingBuffers RenderForExport(const std::string& path, const ExportSettings& settings) {
-    LoadSettings load;
-    load.keepList = true;
-    if (settings.original) {
-        load.mode = RenderMode::Unprocessed;
-        load.adjust = ClearActiveAdjustments;
-    } else {
-        load.adjust = [&settings] {
-            ImageState& s = State();
-            s.ActiveOptions = settings.options;
-            s.ContrastLevel = settings.contrast;
-            s.BrightnessOffset = settings.brightness;
-            s.ShadingLevel = settings.shading;
-        };
-    }
-    return LoadImage(path, load);
+    return LoadPicture(path, {settings.options, settings.contrast, settings.brightness, settings.shading,
+                              settings.original});
 }
 
 bool RenderImageFile(const std::string& path, const ExportSettings& settings, std::vector<std::uint8_t>& bitmap,
