@@ -3,6 +3,7 @@
 // exporter's GeoTIFF places the picture where the label's own bounds say,
 // to within a pixel, read back through GDAL.
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <numbers>
 #include <sstream>
@@ -72,6 +73,26 @@ TEST(RealLabelExport, GeoTiffCornersLieAtTheLabelsBounds) {
         EXPECT_LE(std::fabs(corner->latitude - real.maxLatitude) * kmPerDegree, slack) << corner->latitude;
         EXPECT_LE(std::fabs(std::remainder(corner->longitude - real.minLongitude, 360.0)) * kmPerDegree * cosine, slack)
             << corner->longitude;
+    }
+}
+
+// The exporter says which label contradicts its bounds, and still writes the
+// file with the label's own figures; a label that agrees gets no such line.
+TEST(RealLabelExport, WarnsOfALabelWhoseBoundsContradictItsProjection) {
+    const std::string framelet = real_labels::kFmidrFramelet;
+    for (const auto& [text, warning] :
+         {std::pair{framelet, std::string()},
+          std::pair{real_labels::Replaced(framelet, "MAXIMUM_LATITUDE = 2.5452", "MAXIMUM_LATITUDE = 2.9452"),
+                    std::string("V0101.IMG: V0101.lbl: its corners lie 42 km from where its projection puts them\n")}}) {
+        dusk::ResetState();
+        TempDir dir;
+        const std::string image = dir.write("V0101.IMG", std::string(694320, '\x55')).string();
+        dir.write("V0101.lbl", text);
+        std::ostringstream out;
+        std::ostringstream err;
+        ASSERT_EQ(dusk::ExportCommand({"--quiet", image, "-o", dir.slashed() + "V0101.tif"}, out, err, false), 0);
+        EXPECT_EQ(err.str(), warning.empty() ? "" : "duskmapper-export: " + image.substr(0, image.size() - 9) + warning);
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / "V0101.tif"));
     }
 }
 
