@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/label_keywords.h"
 
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -96,10 +97,11 @@ std::optional<MapProjection> ProjectionOf(const OdlLabel& label) {
 }
 
 namespace {
-GeoreferenceCheck georeferenceCheck = nullptr;
+// Set by the program before its workers load, read by every load.
+std::atomic<GeoreferenceCheck> georeferenceCheck{nullptr};
 }  // namespace
 
-void SetGeoreferenceCheck(GeoreferenceCheck check) { georeferenceCheck = check; }
+void SetGeoreferenceCheck(GeoreferenceCheck check) { georeferenceCheck.store(check, std::memory_order_release); }
 
 void LoadLabelKeywords() {
     ImageState& s = State();
@@ -120,7 +122,7 @@ void LoadLabelKeywords() {
         s.Projection = s.LabelMapFigures.readings.front();
         s.Georeference.projection = s.Projection;
     }
-    if (georeferenceCheck != nullptr) georeferenceCheck();
+    if (const GeoreferenceCheck check = georeferenceCheck.load(std::memory_order_acquire)) check();
 }
 
 }  // namespace dusk
