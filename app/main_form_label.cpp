@@ -2,11 +2,9 @@
 // The keyword label beside the image: the Label Keywords window, which
 // follows the image on display, and the status note where the label's raster
 // size differs from the rows the file holds.
-#include <algorithm>
 
 #include <QAction>
 #include <QMdiArea>
-#include <QScreen>
 
 #include "app/child.h"
 #include "app/label_keywords_window.h"

@@ -2,7 +2,6 @@
 #include "app/overview_window.h"
 
 #include <algorithm>
-#include <limits>
 
 #include <QCloseEvent>
 #include <QKeyEvent>
