@@ -53,9 +53,10 @@ QTreeWidgetItem* MakeItem(const OdlNode& node) {
 
 }  // namespace
 
-TLabelKeywordsWindow::TLabelKeywordsWindow(QWidget* parent) : QWidget(parent) {
+TLabelKeywordsWindow::TLabelKeywordsWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName(QStringLiteral("LabelKeywordsWindow"));
     setWindowTitle(QStringLiteral("Label Keywords"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
     resize(kClientWidth, kClientHeight);
 
     filter_ = new QLineEdit;

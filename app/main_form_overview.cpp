@@ -9,21 +9,22 @@
 #include "app/file_names.h"
 #include "app/main_form.h"
 #include "app/overview_window.h"
-#include "app/panel_docks.h"
 #include "collection/navigation.h"
 #include "core/image_state.h"
 
 namespace dusk::app {
 
 void TMainForm::SetUpOverview() {
-    overview_ = new TOverviewWindow;
-    panels_->Add(overview_, PanelDocks::Side::Right, ActionOf(Cmd::OverviewItem));
+    overview_ = new TOverviewWindow(this);
+    // The window's keys (Next, Previous, the scan) work while the overview has the focus, too.
+    overview_->addActions(actions());
+    connect(overview_, &TOverviewWindow::Closed, this, [this] { ActionOf(Cmd::OverviewItem)->setChecked(false); });
     connect(overview_, &TOverviewWindow::EntryChosen, this,
             [this](int position) { RunHandler([this, position] { ShowChosenEntry(position); }); });
 }
 
 void TMainForm::ShowOverviewCollection() {
-    if (currentChild_ == nullptr || !panels_->IsOpen(overview_)) return;
+    if (currentChild_ == nullptr || !overview_->isVisible()) return;
     const ImageState& s = State();
     std::vector<std::string> paths;
     QStringList names;
@@ -38,12 +39,16 @@ void TMainForm::ShowOverviewCollection() {
 }
 
 void TMainForm::ToggleOverview() {
-    if (panels_->IsOpen(overview_)) {
-        panels_->Close(overview_);
+    if (overview_->isVisible()) {
+        overview_->close();
     } else if (currentChild_ != nullptr) {
-        panels_->Open(overview_);
+        const int clientTop = clientArea_->mapToGlobal(QPoint(0, 0)).y();
+        overview_->PlaceBeside(*this, clientTop);
+        overview_->show();
+        overview_->PlaceBeside(*this, clientTop);  // now with its frame, where that is known
         ShowOverviewCollection();
     }
+    ActionOf(Cmd::OverviewItem)->setChecked(overview_->isVisible());
 }
 
 void TMainForm::ShowChosenEntry(int position) {
