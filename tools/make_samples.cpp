@@ -64,7 +64,7 @@ struct Quad {
     const char* extension;  // of the images: ".IMG" or ".img"
     Dialect dialect;
     QuadMap map;
-    SceneSpec scene;
+    SceneRecipe scene;
 };
 
 bool WriteFile(const std::string& path, const void* bytes, std::size_t size) {
@@ -111,7 +111,7 @@ std::vector<std::uint8_t> Reduce(const std::vector<std::uint8_t>& scene, int wid
     return out;
 }
 
-int BlankRowsIn(const SceneSpec& scene, int first, int rows) {
+int BlankRowsIn(const SceneRecipe& scene, int first, int rows) {
     return static_cast<int>(std::count_if(scene.blankRows.begin(), scene.blankRows.end(),
                                           [&](int r) { return r >= first && r < first + rows; }));
 }
@@ -233,7 +233,7 @@ int main(int argc, char** argv) {
         // 883,456 bytes (996 x 932), no volume prefix, a label without a
         // projection. A line blank only over its first 140 samples: the
         // rule for names beginning with "ED" tests just that stretch.
-        SceneSpec small;
+        SceneRecipe small;
         small.width = 996;
         small.height = 888;
         small.seed = 0xD05CED00ull;

@@ -545,23 +545,23 @@ std::vector<std::uint8_t> Image(Random& random, const Terrain& t, const std::opt
 
 }  // namespace
 
-std::vector<std::uint8_t> MakeRadarScene(const SceneSpec& spec) {
-    Random random(spec.seed);
-    Terrain t(spec.width, spec.height);
+std::vector<std::uint8_t> MakeRadarScene(const SceneRecipe& recipe) {
+    Random random(recipe.seed);
+    Terrain t(recipe.width, recipe.height);
     PaintPlains(random, t);
-    for (int i = 0; i < spec.ridgeBelts; ++i) AddRidgeBelt(random, t);
-    if (spec.tessera) AddTessera(random, t, *spec.tessera);
+    for (int i = 0; i < recipe.ridgeBelts; ++i) AddRidgeBelt(random, t);
+    if (recipe.tessera) AddTessera(random, t, *recipe.tessera);
     const float w = static_cast<float>(t.w);
     const float h = static_cast<float>(t.h);
 
     const FlowNoise flowNoise{TiledLattice(random, 22.0f), TiledLattice(random, 6.0f), TiledLattice(random, 6.0f)};
-    if (spec.corona) {
-        AddCorona(random, t, *spec.corona);
+    if (recipe.corona) {
+        AddCorona(random, t, *recipe.corona);
         // Flows spill from the corona's rim.
         for (int i = 0; i < 2; ++i) {
             const float a = random.Range(0.0f, 2.0f * kPi);
-            AddFlowField(random, flowNoise, t, spec.corona->x * w + 130.0f * std::cos(a),
-                         spec.corona->y * h + 130.0f * std::sin(a), i == 0 ? 1.4f : 0.7f);
+            AddFlowField(random, flowNoise, t, recipe.corona->x * w + 130.0f * std::cos(a),
+                         recipe.corona->y * h + 130.0f * std::sin(a), i == 0 ? 1.4f : 0.7f);
         }
     }
     const int fields = std::max(1, t.w * t.h / 1500000);
@@ -574,7 +574,7 @@ std::vector<std::uint8_t> MakeRadarScene(const SceneSpec& spec) {
 
     // Craters: many small, few large (a cumulative count falling with the
     // radius to the power 1.5).
-    for (int i = 0; i < spec.craters; ++i) {
+    for (int i = 0; i < recipe.craters; ++i) {
         const float radius = std::min(40.0f, 4.0f * std::pow(1.0f - 0.985f * random.Unit(), -1.0f / 1.5f));
         const Crater crater{random.Range(0.0f, w), random.Range(0.0f, h), radius, random.Unit() < 0.2f,
                             radius > 9.0f && random.Unit() < 0.35f};
@@ -587,8 +587,8 @@ std::vector<std::uint8_t> MakeRadarScene(const SceneSpec& spec) {
         AddCrater(random, crater, t);
     }
 
-    std::vector<std::uint8_t> data = Image(random, t, spec.outsideSwath);
-    for (int r : spec.blankRows) std::fill_n(data.begin() + static_cast<std::ptrdiff_t>(r) * t.w, t.w, 0);
+    std::vector<std::uint8_t> data = Image(random, t, recipe.outsideSwath);
+    for (int r : recipe.blankRows) std::fill_n(data.begin() + static_cast<std::ptrdiff_t>(r) * t.w, t.w, 0);
     return data;
 }
 

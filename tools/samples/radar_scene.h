@@ -22,7 +22,7 @@ struct ScenePoint {
     float y = 0.0f;
 };
 
-struct SceneSpec {
+struct SceneRecipe {
     int width = 0;
     int height = 0;
     std::uint64_t seed = 0;
@@ -36,7 +36,7 @@ struct SceneSpec {
     std::vector<int> blankRows;
 };
 
-// The scene's samples, row after row, spec.width per row.
-std::vector<std::uint8_t> MakeRadarScene(const SceneSpec& spec);
+// The scene's samples, row after row, recipe.width per row.
+std::vector<std::uint8_t> MakeRadarScene(const SceneRecipe& recipe);
 
 }  // namespace dusk::samples
