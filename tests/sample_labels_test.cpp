@@ -368,6 +368,8 @@ TEST_F(SampleVolume, GeoTiffsLandWhereTheLabelsSay) {
             const std::optional<Placed> exported = PlacedByGdal(tiff);
             ASSERT_TRUE(byLabel && exported);
             for (int i = 0; i < 6; ++i) EXPECT_NEAR(exported->transform[i], byLabel->transform[i], 1e-6) << i;
+            // gdalinfo's own words, for the browse image and the diagonal tiles.
+            if (stem.size() == 5 && (std::stoi(stem.substr(3)) - 1) % 5 != 0) continue;
             const std::string info = Output("gdalinfo \"" + tiff + "\" 2>&1");
             EXPECT_NE(info.find(catalog ? "Polar Stereographic" : "Lambert Conic Conformal"), std::string::npos) << info;
             const std::string labelCorners = Corners(Output("gdalinfo \"" + label + "\" 2>&1"));
