@@ -37,6 +37,14 @@ struct LatLon {
     double longitude = 0.0;
 };
 
+// A continuous position in a file's raster: (0, 0) is the outer top left
+// corner of the first sample, the sample at column c, row r covers
+// [c, c + 1) x [r, r + 1).
+struct RasterPoint {
+    double column = 0.0;
+    double row = 0.0;
+};
+
 // The raster size a label's IMAGE object gives (LINES, LINE_SAMPLES).
 struct LabelGeometry {
     int lines = 0;

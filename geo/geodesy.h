@@ -18,14 +18,6 @@
 
 namespace dusk {
 
-// A continuous position in the file's raster, as MapCoordinates::AtPoint
-// takes it: (0, 0) is the outer top left corner of the first sample, the
-// sample at column c, row r covers [c, c + 1) x [r, r + 1).
-struct RasterPoint {
-    double column = 0.0;
-    double row = 0.0;
-};
-
 // The shortest way from one point of the body to another.
 struct GeodesicLeg {
     double km = 0.0;

@@ -210,8 +210,8 @@ std::vector<Footprint> Footprints(const Quad& quad) {
         for (int edge = 0; edge < 4 && whole; ++edge) {
             for (int s = 0; s < steps; ++s) {
                 const double f = static_cast<double>(s) / steps;
-                const double column = corners[edge][0] + f * (corners[edge + 1][0] - corners[edge][0]);
-                const double row = corners[edge][1] + f * (corners[edge + 1][1] - corners[edge][1]);
+                const double column = corners[edge].column + f * (corners[edge + 1].column - corners[edge].column);
+                const double row = corners[edge].row + f * (corners[edge + 1].row - corners[edge].row);
                 const std::optional<RasterPoint> p = Carry(*tile.coordinates, browse, same, column, row);
                 if (!p) {
                     whole = false;
@@ -233,8 +233,8 @@ std::optional<TileSpot> TileAt(const Quad& quad, double x, double y) {
         if (!tile.coordinates) continue;
         const bool same = tile.coordinates->Wkt() == browse.Wkt();
         const std::optional<RasterPoint> p = Carry(browse, *tile.coordinates, same, x, y);
-        if (p && (*p)[0] >= 0 && (*p)[0] < tile.width && (*p)[1] >= 0 && (*p)[1] < tile.height) {
-            return TileSpot{i, (*p)[0], (*p)[1]};
+        if (p && p->column >= 0 && p->column < tile.width && p->row >= 0 && p->row < tile.height) {
+            return TileSpot{i, p->column, p->row};
         }
     }
     return std::nullopt;

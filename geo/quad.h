@@ -55,10 +55,6 @@ struct Quad {
 // when `imageName` names no browse image or tile.
 Quad QuadOf(const std::string& directory, const std::vector<std::string>& names, const std::string& imageName);
 
-// A point of a raster, continuous: (0, 0) is the outer top left corner of the
-// first sample.
-using RasterPoint = std::array<double, 2>;
-
 // A tile's outline on the browse image's file raster, clockwise from its top
 // left corner: its four corners where both share a projection, else its edges
 // with points between (so a curved edge stays curved). Empty where either

@@ -71,9 +71,9 @@ TEST_F(SampleQuad, FootprintsTileTheBrowseImageAndLeadBack) {
             ASSERT_EQ(f.outline.size(), 4u);
             const int column = (f.tile - 1) % 4;
             const int row = (f.tile - 1) / 4;
-            EXPECT_NEAR(f.outline[0][0], column * 263.0, 0.01) << image << " tile " << f.tile;
-            EXPECT_NEAR(f.outline[0][1], row * 175.75, 0.01) << image << " tile " << f.tile;
-            EXPECT_NEAR(f.outline[2][1], row == 3 ? 660.0 : (row + 1) * 175.75, 0.01) << image << " tile " << f.tile;
+            EXPECT_NEAR(f.outline[0].column, column * 263.0, 0.01) << image << " tile " << f.tile;
+            EXPECT_NEAR(f.outline[0].row, row * 175.75, 0.01) << image << " tile " << f.tile;
+            EXPECT_NEAR(f.outline[2].row, row == 3 ? 660.0 : (row + 1) * 175.75, 0.01) << image << " tile " << f.tile;
         }
         // The browse point (600.5, 400.25) is 2402 km east, 1601 km south of
         // the corner: tile 4 * 2 + 3 = 11, column 298, row 195.

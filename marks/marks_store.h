@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The marks of every image a user has measured, kept in one GeoPackage in
+// the user's data folder, keyed by the image file's contents so that a
+// renamed or copied image finds its marks. Each change is committed the
+// moment it is made.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "marks/mark.h"
+
+namespace dusk {
+
+// The key of an image file's contents (the same bytes give the same key,
+// whatever the file's name).
+std::string ContentKey(std::span<const std::uint8_t> file);
+
+// "$XDG_DATA_HOME/duskmapper/marks.gpkg", else
+// "$HOME/.local/share/duskmapper/marks.gpkg".
+std::string DefaultMarksPath();
+
+class MarksStore {
+public:
+    // Opens or creates the store at `path` (its folder made as needed); null
+    // with `error` set ("The marks store /x/marks.gpkg cannot be opened: ...")
+    // where it cannot be opened or is not a marks store.
+    static std::unique_ptr<MarksStore> Open(const std::string& path, std::string& error);
+    ~MarksStore();
+    MarksStore(const MarksStore&) = delete;
+    MarksStore& operator=(const MarksStore&) = delete;
+
+    // The marks of the image whose contents have `key`, in the order made.
+    std::vector<Mark> MarksOf(const std::string& key, std::string& error) const;
+    // Stores `mark` for `key` (its `fileName` is kept for the export's
+    // attributes) and returns its new id; none with `error` set.
+    std::optional<std::int64_t> Add(const std::string& key, const std::string& fileName, const Mark& mark,
+                                    std::string& error);
+    // Puts back a mark removed earlier, under its own id (for redo and undo).
+    bool Restore(const std::string& key, const std::string& fileName, const Mark& mark, std::string& error);
+    bool Remove(std::int64_t id, std::string& error);
+
+private:
+    struct Data;
+    explicit MarksStore(std::unique_ptr<Data> data);
+    std::unique_ptr<Data> data_;
+};
+
+}  // namespace dusk
