@@ -5,8 +5,10 @@
 #include <cmath>
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMouseEvent>
@@ -199,12 +201,14 @@ bool TChild::Pan(QMouseEvent* mouse) {
             if (mouse->button() != Qt::LeftButton) return false;
             // Positions in the window: scrolling moves the picture, not the window.
             dragFrom_ = mouse->scenePosition();
+            dragged_ = false;
             dragScroll_ = QPoint(scroll_->horizontalScrollBar()->value(), scroll_->verticalScrollBar()->value());
             image_->setCursor(Qt::ClosedHandCursor);
             return true;
         case QEvent::MouseMove:
             if (dragFrom_) {
                 const QPoint moved = (mouse->scenePosition() - *dragFrom_).toPoint();
+                if (moved.manhattanLength() >= QApplication::startDragDistance()) dragged_ = true;
                 scroll_->horizontalScrollBar()->setValue(dragScroll_.x() - moved.x());
                 scroll_->verticalScrollBar()->setValue(dragScroll_.y() - moved.y());
             }
@@ -213,6 +217,7 @@ bool TChild::Pan(QMouseEvent* mouse) {
             if (mouse->button() != Qt::LeftButton || !dragFrom_) return false;
             dragFrom_.reset();
             image_->setCursor(Qt::OpenHandCursor);
+            if (!dragged_) emit PictureActivated(image_->PicturePointAt(mouse->position()));
             return true;
         default:
             return false;
@@ -266,6 +271,24 @@ void TChild::ReportPointer(QPointF position) {
     } else {
         emit PointerLeft();
     }
+}
+
+void TChild::CentreOn(QPointF picturePoint) {
+    const QPointF middle = QRectF(scroll_->viewport()->rect()).center();
+    const QPointF at = image_->PositionOf(picturePoint) - middle;
+    scroll_->horizontalScrollBar()->setValue(qRound(at.x()));
+    scroll_->verticalScrollBar()->setValue(qRound(at.y()));
+    if (pointer_) ReportPointer(*pointer_);
+}
+
+void TChild::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::NoModifier && pointer_ && image_->rect().contains(pointer_->toPoint())) {
+        emit PictureActivated(image_->PicturePointAt(*pointer_));
+        event->accept();
+        return;
+    }
+    QMdiSubWindow::keyPressEvent(event);
 }
 
 void TChild::closeEvent(QCloseEvent* event) { FormClose(event); }

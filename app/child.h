@@ -10,6 +10,7 @@
 #include <QSize>
 
 class QCloseEvent;
+class QKeyEvent;
 class QMouseEvent;
 class QShowEvent;
 class QScrollArea;
@@ -56,6 +57,12 @@ public:
     // of the visible picture; both end Fit to Window.
     void ZoomIn();
     void ZoomOut();
+    // Scrolls so that `picturePoint` (in the picture's own pixels) lies in
+    // the middle of the window, where the scroll range allows.
+    void CentreOn(QPointF picturePoint);
+    // The picture control, for what is drawn over the picture.
+    TPictureView* View() const { return image_; }
+
     // Scale 1, Fit to Window off.
     void ActualSize();
     // Fit to Window: the largest scale, at most 1, that shows the whole
@@ -73,9 +80,13 @@ signals:
     void PointerLeft();
     // The scale or Fit to Window changed.
     void ZoomChanged();
+    // A click on the picture that did not pan it, or Enter with the pointer
+    // over it, at `picturePoint` (in the picture's own pixels).
+    void PictureActivated(QPointF picturePoint);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -111,6 +122,7 @@ private:
     QSize sizedTo_;                   // the size the window last gave itself
     std::optional<QPointF> pointer_;  // last pointer position over the control
     std::optional<QPointF> dragFrom_;  // where in the window a pan began
+    bool dragged_ = false;             // the pointer moved beyond a click since
     QPoint dragScroll_;                // the scroll position then
     int wheelTurn_ = 0;                // Ctrl+wheel turn not yet made a step
 };

@@ -51,6 +51,15 @@ public:
     virtual void ToggleLabelKeywords() = 0;
     // Opens the Collection Overview window, or closes it while it is open.
     virtual void ToggleOverview() = 0;
+    // Over a quad's browse image, the outlines of its tiles on or off; from a
+    // tile, back to the browse image with the tile's outline framed.
+    virtual void ToggleFootprints() = 0;
+    virtual void ShowInBrowseImage() = 0;
+    // Steps to the first or the last entry of the collection, or to the one
+    // the user names by its position or name.
+    virtual void FirstEntry() = 0;
+    virtual void LastEntry() = 0;
+    virtual void GoToEntry() = 0;
     virtual void SetScanPause(int milliseconds) = 0;
     virtual void About() = 0;
     virtual void ImageInfo() = 0;

@@ -28,6 +28,7 @@
 #include "app/label_keywords_window.h"
 #include "app/overview_window.h"
 #include "app/panel_docks.h"
+#include "app/quad_browser.h"
 #include "app/resources.h"
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
@@ -95,6 +96,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     SetUpPointerAndDrops();
     SetUpZoomField();
     SetUpLabelKeywords();
+    SetUpQuadBrowser();
 }
 
 TMainForm::~TMainForm() = default;
@@ -179,6 +181,8 @@ void TMainForm::OpenImage(const QByteArray& path) {
     connect(child, &TChild::Closing, this, [this] { RunHandler([this] { ChildFormClose(); }); });
     ConnectReadout(child);
     ConnectZoom(child);
+    connect(child, &TChild::PictureActivated, this,
+            [this](QPointF point) { RunHandler([this, point] { OpenTileAt(point); }); });
     currentChild_ = child;
     child->show();
     PresentBitmap(buffers);
@@ -237,6 +241,8 @@ void TMainForm::PresentBitmap(const WorkingBuffers& buffers) {
                                      .toStdString());
     }
     currentChild_->ShowPicture(picture);
+    quadBrowser_->PictureShown(currentChild_);
+    ShowLevels();
     // Measured only while someone looks.
     if (panels_->IsOpen(histogram_)) histogram_->ShowRender(MeasureRenderedPicture());
 }
@@ -254,6 +260,8 @@ void TMainForm::EnableImageCommands() {
         if (command.kind != Kind::Command || command.needs == Needs::Nothing) continue;
         ActionOf(command.id)->setEnabled(command.needs == Needs::Image);
     }
+    // The quad's items only where the image on display has a quad.
+    quadBrowser_->PictureShown(currentChild_);
 }
 
 void TMainForm::ShowOption(Press press, int slot, bool on) {
@@ -292,6 +300,8 @@ void TMainForm::ChildFormClose() {
     panels_->Close(overview_);
     overview_->Clear();
     readProblem_.clear();
+    quadBrowser_->Closed();
+    ShowLevels();
     statusBar()->clearMessage();
 }
 

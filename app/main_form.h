@@ -7,6 +7,7 @@
 #include <string>
 
 #include <QByteArray>
+#include <QPointF>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
@@ -14,6 +15,7 @@
 
 #include "app/command_target.h"
 #include "app/commands.h"
+#include "core/map_projection.h"
 #include "load/load_image.h"
 
 class QAction;
@@ -33,6 +35,7 @@ class TChild;
 class THistogramWindow;
 class TLabelKeywordsWindow;
 class TOverviewWindow;
+class TQuadBrowser;
 class TInfoBox;
 class PanelDocks;
 class ScanTimer;
@@ -64,6 +67,9 @@ public:
     // cancelled.
     using PrinterDialog = std::function<bool(QPrinter&)>;
     void SetSaveChooser(ImageChooser chooser);
+    // Replaces the Go to Entry dialog: returns the position or name typed,
+    // or an empty text when the user cancelled.
+    void SetEntryChooser(ImageChooser chooser);
     void SetPrintDialog(PrinterDialog dialog);
     void SetPrintSetupDialog(PrinterDialog dialog);
 
@@ -100,6 +106,11 @@ public:
     void ToggleHistogram() override;
     void ToggleLabelKeywords() override;
     void ToggleOverview() override;
+    void ToggleFootprints() override;
+    void ShowInBrowseImage() override;
+    void FirstEntry() override;
+    void LastEntry() override;
+    void GoToEntry() override;
     void SetScanPause(int milliseconds) override;
     void About() override;
     void ImageInfo() override;
@@ -167,6 +178,13 @@ private:
     void SetUpOverview();
     void ShowOverviewCollection();
     void ShowChosenEntry(int position);
+    // Steps to list entry `position` and centres `spot` of its file raster
+    // (main_form_quad.cpp).
+    void StepAndCentre(int position, const RasterPoint& spot);
+    void SetUpQuadBrowser();
+    // A click or Enter on the browse image over a tile's outline.
+    void OpenTileAt(QPointF picturePoint);
+    void ShowLevels();
     // A hint in the status bar for a few seconds; the load problems come back after it.
     void ShowHint(const QString& text);
     // Accepts a drop (or its entering) of an image file while Open is
@@ -193,6 +211,9 @@ private:
     QString labelNote_;  // the label's raster size where it differs from the file's
     QLabel* readout_ = nullptr;  // PixelReadout, at the right of the status bar
     QLabel* zoomField_ = nullptr;  // ZoomField, right of the readout
+    QLabel* levels_ = nullptr;     // LevelsField: the tone levels where one is not 0
+    TQuadBrowser* quadBrowser_ = nullptr;
+    ImageChooser entryChooser_;
     bool showingError_ = false;  // a failure box is open
     std::shared_ptr<OutputDialogs> output_;
 };

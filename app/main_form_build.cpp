@@ -80,6 +80,8 @@ void TMainForm::BuildMenus() {
     for (const MenuRow& menuRow : MenuTable()) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuRow.caption));
         menu->setObjectName(QString::fromLatin1(menuRow.name));
+        // Items that cannot be used now say why.
+        menu->setToolTipsVisible(true);
         for (const CommandRow& command : CommandTable()) {
             if (command.place != menuRow.place) continue;
             if (command.kind == Kind::Separator) {

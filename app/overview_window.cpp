@@ -3,14 +3,18 @@
 
 #include <algorithm>
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QLocale>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "app/overview_map.h"
 #include "app/overview_model.h"
 #include "app/thumbnail_pool.h"
 
@@ -35,6 +39,9 @@ TOverviewWindow::TOverviewWindow(QWidget* parent, int workers) : QWidget(parent)
     progress_ = new QLabel;
     progress_->setObjectName(QStringLiteral("OverviewProgress"));
     progress_->setTextFormat(Qt::PlainText);
+    // A long note wraps rather than widening the panel.
+    progress_->setWordWrap(true);
+    progress_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     grid_ = new QListView;
     grid_->setObjectName(QStringLiteral("OverviewGrid"));
     grid_->setViewMode(QListView::IconMode);
@@ -52,10 +59,23 @@ TOverviewWindow::TOverviewWindow(QWidget* parent, int workers) : QWidget(parent)
     connect(grid_, &QListView::clicked, this, [this](const QModelIndex& index) { emit EntryChosen(index.row() + 1); });
     connect(grid_->verticalScrollBar(), &QScrollBar::valueChanged, this, &TOverviewWindow::PreferRowsInView);
 
+    mapToggle_ = new QCheckBox(tr("Map layout"));
+    mapToggle_->setObjectName(QStringLiteral("MapLayoutToggle"));
+    mapToggle_->setToolTip(tr("Each thumbnail where it lies on the map of the entry on display"));
+    connect(mapToggle_, &QCheckBox::toggled, this, &TOverviewWindow::SetMapLayout);
+    map_ = new TOverviewMap;
+    connect(map_, &TOverviewMap::EntryChosen, this, &TOverviewWindow::EntryChosen);
+    views_ = new QStackedWidget;
+    views_->addWidget(grid_);
+    views_->addWidget(map_);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(progress_, 1);
+    top->addWidget(mapToggle_);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
-    column->addWidget(progress_);
-    column->addWidget(grid_, 1);
+    column->addLayout(top);
+    column->addWidget(views_, 1);
     // Three columns, the scroll bar, the frame and the margins.
     const int scrollBar = grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     resize(kColumns * grid_->gridSize().width() + scrollBar + 2 * grid_->frameWidth() + 10, 700);
@@ -65,6 +85,7 @@ TOverviewWindow::~TOverviewWindow() = default;
 
 void TOverviewWindow::ShowCollection(const std::vector<std::string>& paths, const QStringList& names,
                                      const OptionFlags& defaults) {
+    const bool changed = paths != paths_ || defaults != defaults_;
     if (paths != paths_) {
         paths_ = paths;
         model_->Reset(names);
@@ -73,6 +94,7 @@ void TOverviewWindow::ShowCollection(const std::vector<std::string>& paths, cons
     }
     defaults_ = defaults;
     RenderMissing();
+    if (changed && MapLayout()) map_->Lay(paths_, defaults_, *model_, shown_);
 }
 
 void TOverviewWindow::RenderMissing() {
@@ -93,12 +115,16 @@ void TOverviewWindow::Clear() {
     rendering_ = false;
     paths_.clear();
     model_->Reset({});
+    map_->Clear();
+    shown_ = -1;
     ShowProgress();
 }
 
 void TOverviewWindow::ShowPosition(int position) {
     const int row = position - 1;
     model_->SetShown(row);
+    shown_ = row;
+    map_->ShowPosition(row);
     if (row < 0 || row >= model_->Count()) return;
     const QModelIndex index = model_->index(row);
     grid_->setCurrentIndex(index);
@@ -107,6 +133,7 @@ void TOverviewWindow::ShowPosition(int position) {
 
 void TOverviewWindow::TakeThumbnail(int index, const QImage& picture, const QString& failure) {
     model_->SetTile(index, picture, failure);
+    if (MapLayout()) map_->TakeThumbnail(index, picture);
     if (model_->Rendered() == model_->Count()) rendering_ = false;
     ShowProgress();
 }
@@ -121,7 +148,24 @@ void TOverviewWindow::ShowProgress() {
     } else {
         progress_->setText(tr("All %1 rendered").arg(Grouped(count)));
     }
+    if (MapLayout() && !map_->LeftOut().isEmpty()) progress_->setText(progress_->text() + QStringLiteral("; ") + map_->LeftOut());
 }
+
+void TOverviewWindow::SetMapLayout(bool on) {
+    if (mapToggle_->isChecked() != on) {
+        mapToggle_->setChecked(on);  // comes back here through toggled
+        return;
+    }
+    views_->setCurrentWidget(on ? static_cast<QWidget*>(map_) : grid_);
+    if (on) {
+        map_->Lay(paths_, defaults_, *model_, shown_);
+    } else {
+        map_->Clear();
+    }
+    ShowProgress();
+}
+
+bool TOverviewWindow::MapLayout() const { return mapToggle_->isChecked(); }
 
 void TOverviewWindow::RowsInView(int& first, int& last) const {
     const QSize cell = grid_->gridSize();

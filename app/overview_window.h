@@ -11,11 +11,14 @@
 
 class QCloseEvent;
 class QLabel;
+class QCheckBox;
 class QListView;
+class QStackedWidget;
 
 namespace dusk::app {
 
 class OverviewModel;
+class TOverviewMap;
 class ThumbnailPool;
 
 // The Collection Overview tool window: a grid of thumbnails of the
@@ -53,6 +56,12 @@ public:
     bool ViewRendered() const;
     qsizetype PictureBytes() const;
 
+    // The map layout: the thumbnails where they lie on the map, in place of
+    // the grid.
+    void SetMapLayout(bool on);
+    bool MapLayout() const;
+    const TOverviewMap& Map() const { return *map_; }
+
 signals:
     // The user chose entry `position` (counted from 1).
     void EntryChosen(int position);
@@ -74,6 +83,10 @@ private:
     OverviewModel* model_ = nullptr;
     QListView* grid_ = nullptr;
     QLabel* progress_ = nullptr;
+    QCheckBox* mapToggle_ = nullptr;  // MapLayoutToggle
+    QStackedWidget* views_ = nullptr;
+    TOverviewMap* map_ = nullptr;
+    int shown_ = -1;  // the entry on display, from 0
     ThumbnailPool* pool_ = nullptr;
     std::vector<std::string> paths_;
     OptionFlags defaults_{};

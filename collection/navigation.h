@@ -16,6 +16,12 @@ bool StepBackward();
 // such an entry; false, with nothing changed, otherwise.
 bool StepTo(int position);
 
+// The position (counted from 1) of the entry that `text` names in the
+// collection: a position, or a name in any letter case, with or without its
+// extension, else the one entry whose name begins so. 0 where none matches,
+// or where a beginning fits several entries.
+int FindEntry(const std::string& text);
+
 // The path of list entry FilePosition: DirectoryPath followed by the name.
 std::string ListEntryPath();
 

@@ -8,20 +8,24 @@
 
 namespace dusk {
 
-DisplayMapping CurrentDisplayMapping() {
-    const ImageState& s = State();
+DisplayMapping DisplayMappingOf(const OptionFlags& options, std::int32_t width, std::int32_t height) {
     DisplayMapping m;
-    m.width = s.ImageWidth;
-    m.height = s.ImageHeight;
-    if (s.ShownUnprocessed) return m;
-    m.rowsFlipped = s.ActiveOptions[OptFlipVertically] == 0;
-    m.rotated = IsOn(s.ActiveOptions[OptRotate]);
-    if (IsOn(s.ActiveOptions[OptMinimizeQuarter])) {
+    m.width = width;
+    m.height = height;
+    m.rowsFlipped = options[OptFlipVertically] == 0;
+    m.rotated = IsOn(options[OptRotate]);
+    if (IsOn(options[OptMinimizeQuarter])) {
         m.reduction = 4;
-    } else if (IsOn(s.ActiveOptions[OptMinimizeHalf])) {
+    } else if (IsOn(options[OptMinimizeHalf])) {
         m.reduction = 2;
     }
     return m;
+}
+
+DisplayMapping CurrentDisplayMapping() {
+    const ImageState& s = State();
+    if (s.ShownUnprocessed) return DisplayMapping{s.ImageWidth, s.ImageHeight};
+    return DisplayMappingOf(s.ActiveOptions, s.ImageWidth, s.ImageHeight);
 }
 
 PictureArea SampleArea(const DisplayMapping& m) {
@@ -80,6 +84,33 @@ FilePoint MapToFile(const DisplayMapping& m, std::int32_t x, std::int32_t y) {
     point.row = row;
     point.column = column;
     return point;
+}
+
+RasterPoint FileRasterPointAt(const DisplayMapping& m, const PicturePoint& point) {
+    const double w = m.width;
+    const double h = m.height;
+    // The bitmap shows raster row 0 at the bottom.
+    RasterPoint p{point.x, h - point.y};
+    if (m.reduction > 1) {
+        const ReducedPlacement place = PlaceReduced(m.width, m.height, m.reduction);
+        p = {(p.column - place.firstColumn) * m.reduction, (p.row - place.firstRow) * m.reduction};
+    }
+    if (m.rotated) p = {w - p.column, h - p.row};
+    if (m.rowsFlipped) p.row = h - p.row;
+    return p;
+}
+
+PicturePoint PicturePointOf(const DisplayMapping& m, const RasterPoint& point) {
+    const double w = m.width;
+    const double h = m.height;
+    RasterPoint p = point;
+    if (m.rowsFlipped) p.row = h - p.row;
+    if (m.rotated) p = {w - p.column, h - p.row};
+    if (m.reduction > 1) {
+        const ReducedPlacement place = PlaceReduced(m.width, m.height, m.reduction);
+        p = {p.column / m.reduction + place.firstColumn, p.row / m.reduction + place.firstRow};
+    }
+    return {p.column, h - p.row};
 }
 
 }  // namespace dusk

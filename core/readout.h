@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+#include "core/image_state.h"
+#include "core/map_projection.h"
+
 namespace dusk {
 
 // How the picture on display was made from the file's raster.
@@ -27,6 +30,8 @@ struct PictureArea {
 // where a reduced one would reach past its edge).
 PictureArea SampleArea(const DisplayMapping& mapping);
 
+// The mapping of a picture of `width` x `height` rendered with `options`.
+DisplayMapping DisplayMappingOf(const OptionFlags& options, std::int32_t width, std::int32_t height);
 // The mapping of the picture on display: from the active options, or with no
 // stage at all after "Original Image" (ShownUnprocessed).
 DisplayMapping CurrentDisplayMapping();
@@ -47,5 +52,18 @@ struct FilePoint {
 // sample of the file's raster it shows, undoing the reduction, the 180-degree
 // turn and the flip.
 FilePoint MapToFile(const DisplayMapping& mapping, std::int32_t x, std::int32_t y);
+
+// A point of the picture, continuous: (0, 0) is its outer top left corner,
+// x to the right, y down.
+struct PicturePoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// The continuous forms of MapToFile and its inverse: where a point of the
+// picture lies in the file's raster (undoing the reduction, the turn and the
+// flip), and where a point of the file's raster is shown. Both are affine.
+RasterPoint FileRasterPointAt(const DisplayMapping& mapping, const PicturePoint& point);
+PicturePoint PicturePointOf(const DisplayMapping& mapping, const RasterPoint& point);
 
 }  // namespace dusk

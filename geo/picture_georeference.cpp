@@ -1,40 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "geo/picture_georeference.h"
 
-#include "core/fixed_frame.h"
-
 namespace dusk {
-
-namespace {
-
-struct Point {
-    double column;
-    double row;
-};
-
-// A point of the picture (continuous, (0, 0) its outer top left corner) as a
-// point of the file raster, undoing the steps in the order MapToFile does.
-Point ToFile(const DisplayMapping& m, double x, double y) {
-    const double w = m.width;
-    const double h = m.height;
-    // The bitmap shows raster row 0 at the bottom.
-    Point p{x, h - y};
-    if (m.reduction > 1) {
-        const ReducedPlacement place = PlaceReduced(m.width, m.height, m.reduction);
-        p = {(p.column - place.firstColumn) * m.reduction, (p.row - place.firstRow) * m.reduction};
-    }
-    if (m.rotated) p = {w - p.column, h - p.row};
-    if (m.rowsFlipped) p.row = h - p.row;
-    return p;
-}
-
-}  // namespace
 
 GeoTransform PictureTransform(const GeoTransform& file, const DisplayMapping& mapping) {
     // The mapping is affine: its origin and its two unit steps define it.
-    const Point origin = ToFile(mapping, 0.0, 0.0);
-    const Point right = ToFile(mapping, 1.0, 0.0);
-    const Point down = ToFile(mapping, 0.0, 1.0);
+    const RasterPoint origin = FileRasterPointAt(mapping, {0.0, 0.0});
+    const RasterPoint right = FileRasterPointAt(mapping, {1.0, 0.0});
+    const RasterPoint down = FileRasterPointAt(mapping, {0.0, 1.0});
     const auto apply = [&file](double column, double row, int axis) {
         return file[3 * axis] + column * file[3 * axis + 1] + row * file[3 * axis + 2];
     };

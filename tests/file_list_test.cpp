@@ -239,3 +239,20 @@ TEST_F(NavigationTest, ScanTickStepsInItsDirectionAndStopsAtTheEnd) {
 }
 
 }  // namespace
+
+// Go to Entry: a position, a whole name in any case with or without its
+// extension, or the one name a beginning fits.
+TEST_F(NavigationTest, FindEntryTakesAPositionOrAName) {
+    State().FileList[3] = "V0501.img";
+    State().FileList[4] = "V0502.img";
+    List(5, 1);
+    const struct {
+        const char* text;
+        int position;
+    } cases[] = {
+        {"3", 3}, {" 5 ", 5}, {"6", 0}, {"0", 0}, {"-1", 0}, {"2x", 0}, {"", 0},
+        {"V02.IMG", 2}, {"v02.img", 2}, {"V02", 2}, {"v0502", 5}, {"V050", 0},  // two begin so
+        {"V0501.i", 4}, {"V03.I", 3}, {"V09", 0}, {"V0502.img.bak", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(dusk::FindEntry(c.text), c.position) << '"' << c.text << '"';
+}

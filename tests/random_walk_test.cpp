@@ -286,6 +286,12 @@ private:
         case Cmd::PreviousButton:
             if (model_.position >= 2) ModelStep(-1);
             break;
+        case Cmd::FirstEntryItem:
+            if (!model_.list.empty()) ModelStep(1 - model_.position);
+            break;
+        case Cmd::LastEntryItem:
+            if (!model_.list.empty()) ModelStep(static_cast<int>(model_.list.size()) - model_.position);
+            break;
         case Cmd::ScanForwardItem:
         case Cmd::ScanForwardButton:
             model_.scanning = true;
@@ -471,7 +477,9 @@ private:
         for (const CommandRow& row : CommandTable()) {
             if (row.kind != Kind::Command) continue;
             const QAction* action = form_->ActionOf(row.id);
-            const bool enabled = row.needs == Needs::Nothing || (row.needs == Needs::Image) == model_.image;
+            // The walk's folder holds tiles without labels and no browse image.
+            const bool quad = row.id == Cmd::FootprintsItem || row.id == Cmd::ShowInBrowseItem;
+            const bool enabled = !quad && (row.needs == Needs::Nothing || (row.needs == Needs::Image) == model_.image);
             if (action->isEnabled() != enabled) {
                 return QStringLiteral("%1 is %2").arg(row.name, enabled ? "disabled" : "enabled");
             }

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "core/image_state.h"
@@ -120,3 +122,27 @@ TEST(Readout, SampleAreaHoldsExactlyThePixelsThatShowSamples) {
 }
 
 }  // namespace
+
+// The continuous mapping agrees with MapToFile at every sample's middle and
+// goes back the way it came, for every orientation and reduction.
+TEST(Readout, ContinuousMappingAgreesWithTheSampleMappingBothWays) {
+    for (const ReadoutCase& c : kCases) {
+        if (c.kind != PointKind::Sample || c.mapping.reduction != 1) continue;
+        const dusk::RasterPoint file = dusk::FileRasterPointAt(c.mapping, {c.x + 0.5, c.y + 0.5});
+        EXPECT_NEAR(file.column, c.column + 0.5, 1e-9) << c.what;
+        EXPECT_NEAR(file.row, c.row + 0.5, 1e-9) << c.what;
+    }
+    for (const ReadoutCase& c : kCases) {
+        const dusk::RasterPoint file = dusk::FileRasterPointAt(c.mapping, {c.x + 0.25, c.y + 0.75});
+        const dusk::PicturePoint back = dusk::PicturePointOf(c.mapping, file);
+        EXPECT_NEAR(back.x, c.x + 0.25, 1e-9) << c.what;
+        EXPECT_NEAR(back.y, c.y + 0.75, 1e-9) << c.what;
+        if (c.kind == PointKind::Sample) {
+            // The block of a reduced picture's pixel holds the sample MapToFile names.
+            EXPECT_EQ(static_cast<int>(std::floor(dusk::FileRasterPointAt(c.mapping, {c.x + 0.01, c.y + 0.01}).column)) /
+                          c.mapping.reduction,
+                      c.column / c.mapping.reduction)
+                << c.what;
+        }
+    }
+}
