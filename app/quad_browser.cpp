@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 #include <QWidget>
 
@@ -38,7 +37,6 @@ protected:
         if (!all && browser_.FramedTile() == 0) return;
         const DisplayMapping mapping = CurrentDisplayMapping();
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
         QFont font = painter.font();
         font.setBold(true);
         painter.setFont(font);
@@ -54,17 +52,21 @@ protected:
             }
             if (outline.isEmpty()) continue;
             middle /= outline.size();
+            // Outlines of four corners are straight on the screen; curved
+            // ones are smoothed.
+            painter.setRenderHint(QPainter::Antialiasing, outline.size() > 4);
+            const QColor colour = framed ? QColor(255, 150, 0) : QColor(255, 230, 60);
             // A dark line under a light one shows on bright and dark ground alike.
-            painter.setPen(QPen(QColor(0, 0, 0, 160), framed ? 5.0 : 3.0));
+            painter.setPen(QPen(QColor(0, 0, 0, 160), framed ? 5 : 3));
             painter.drawPolygon(outline);
-            painter.setPen(QPen(framed ? QColor(255, 150, 0) : QColor(255, 230, 60), framed ? 3.0 : 1.5));
+            painter.setPen(QPen(colour, framed ? 3 : 1));
             painter.drawPolygon(outline);
             const QString number = QString::number(footprint.tile);
-            QPainterPath text;
-            const QRectF box = painter.fontMetrics().boundingRect(number);
-            text.addText(middle - box.center(), font, number);
-            painter.strokePath(text, QPen(QColor(0, 0, 0, 200), 3.0));
-            painter.fillPath(text, framed ? QColor(255, 150, 0) : QColor(255, 230, 60));
+            const QRectF box(middle - QPointF(20, 10), QSizeF(40, 20));
+            painter.setPen(Qt::black);
+            painter.drawText(box.translated(1, 1), Qt::AlignCenter, number);
+            painter.setPen(colour);
+            painter.drawText(box, Qt::AlignCenter, number);
         }
     }
 

@@ -7,7 +7,8 @@
 // re-render (Contrast Up and Down in turn) also run with the Histogram window
 // open, which measures and draws every render. The Collection Overview of
 // 1,000 entries: its first screenful, all of it with the event loop's
-// latency meanwhile, and the memory its thumbnails take.
+// latency meanwhile, and the memory its thumbnails take. The tiles' outlines
+// over a browse image of the sample volume, repainted.
 #include <unistd.h>
 
 #include <cstdio>
@@ -252,6 +253,27 @@ void BM_Overview(benchmark::State& bench, bool all) {
     std::filesystem::remove_all(folder);
 }
 
+// The picture of the sample volume's browse image V05.img with its 16 tiles'
+// outlines, repainted whole (the picture under them included) and, for the
+// outlines' own share, without them.
+void BM_FootprintsRepaint(benchmark::State& bench, bool footprints) {
+    const auto folder = std::filesystem::temp_directory_path() / ("dusk-gui-bench-quad-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    if (std::system(("\"" DUSK_SAMPLES_TOOL "\" \"" + folder.string() + "\" > /dev/null").c_str()) != 0) {
+        bench.SkipWithError("the sample volume could not be made");
+        return;
+    }
+    dusk::ResetState();
+    dusk::app::TMainForm form;
+    form.showMaximized();
+    form.OpenFromCommandLine(QByteArray::fromStdString((folder / "V05.img").string()));
+    if (footprints) form.ToggleFootprints();
+    QApplication::processEvents();
+    QWidget* view = form.CurrentChild()->findChild<QWidget*>("Image");
+    for (auto _ : bench) view->repaint();
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -279,6 +301,8 @@ int main(int argc, char** argv) {
     fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/16x", BM_PanRepaint, 8));
     fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/2x", BM_PanRepaint, 2));
     fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/1x", BM_PanRepaint, 0));
+    fast(benchmark::RegisterBenchmark("GuiFootprintsRepaint/16-tiles", BM_FootprintsRepaint, true));
+    fast(benchmark::RegisterBenchmark("GuiFootprintsRepaint/none", BM_FootprintsRepaint, false));
     for (const bool all : {false, true}) {
         benchmark::RegisterBenchmark(all ? "GuiOverview/1000x1052x660/all" : "GuiOverview/1000x1052x660/first-screen",
                                      BM_Overview, all)
