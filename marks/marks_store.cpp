@@ -184,8 +184,9 @@ struct MarksStore::Data {
     std::string Failure(const char* verb, const std::string& reason) const {
         return "The marks store " + path + " cannot be " + verb + ": " + reason;
     }
-    bool Write(const std::string& key, const std::string& fileName, const Mark& mark, std::int64_t id,
-               std::int64_t& stored, std::string& error);
+    // Stores `marks` in one transaction, under their own ids where `ownIds`.
+    bool Write(const std::string& key, const std::string& fileName, std::span<const Mark> marks, bool ownIds,
+               std::vector<std::int64_t>& stored, std::string& error);
 };
 
 MarksStore::MarksStore(std::unique_ptr<Data> data) : data_(std::move(data)) {}
@@ -288,46 +289,64 @@ std::vector<Mark> MarksStore::MarksOf(const std::string& key, std::string& error
     return marks;
 }
 
-bool MarksStore::Data::Write(const std::string& key, const std::string& fileName, const Mark& mark, std::int64_t id,
-                             std::int64_t& stored, std::string& error) {
+bool MarksStore::Data::Write(const std::string& key, const std::string& fileName, std::span<const Mark> marks,
+                             bool ownIds, std::vector<std::int64_t>& stored, std::string& error) {
     const QuietErrors quiet;
-    if (!WellFormed(mark)) {
-        error = Failure("written", std::string("the ") + KindName(mark.kind) + " has not the points it needs");
-        return false;
+    for (const Mark& mark : marks) {
+        if (!WellFormed(mark)) {
+            error = Failure("written", std::string("the ") + KindName(mark.kind) + " has not the points it needs");
+            return false;
+        }
     }
-    OGRFeature feature(layer->GetLayerDefn());
-    if (id > 0) feature.SetFID(id);
-    feature.SetField(column[kKey], key.c_str());
-    feature.SetField(column[kFile], fileName.c_str());
-    feature.SetField(column[kKind], KindName(mark.kind));
-    feature.SetField(column[kPoints], PointsText(mark.points).c_str());
-    feature.SetField(column[kRadius], mark.radius);
-    feature.SetField(column[kInKm], mark.inKilometres ? 1 : 0);
-    feature.SetField(column[kLatitude], mark.latitude);
-    feature.SetField(column[kLongitude], mark.longitude);
-    feature.SetField(column[kLength], mark.length);
-    feature.SetField(column[kDiameter], mark.diameter);
-    feature.SetField(column[kArea], mark.area);
-    feature.SetField(column[kNote], mark.note.c_str());
-    feature.SetField(column[kCreated], (mark.created.empty() ? NowUtc() : mark.created).c_str());
     if (dataset->StartTransaction() != OGRERR_NONE) {
         error = Failure("written", QuietErrors::Last("no transaction can be started"));
         return false;
     }
-    if (layer->CreateFeature(&feature) != OGRERR_NONE || dataset->CommitTransaction() != OGRERR_NONE) {
+    const std::string now = NowUtc();
+    stored.clear();
+    for (const Mark& mark : marks) {
+        OGRFeature feature(layer->GetLayerDefn());
+        if (ownIds) feature.SetFID(mark.id);
+        feature.SetField(column[kKey], key.c_str());
+        feature.SetField(column[kFile], fileName.c_str());
+        feature.SetField(column[kKind], KindName(mark.kind));
+        feature.SetField(column[kPoints], PointsText(mark.points).c_str());
+        feature.SetField(column[kRadius], mark.radius);
+        feature.SetField(column[kInKm], mark.inKilometres ? 1 : 0);
+        feature.SetField(column[kLatitude], mark.latitude);
+        feature.SetField(column[kLongitude], mark.longitude);
+        feature.SetField(column[kLength], mark.length);
+        feature.SetField(column[kDiameter], mark.diameter);
+        feature.SetField(column[kArea], mark.area);
+        feature.SetField(column[kNote], mark.note.c_str());
+        feature.SetField(column[kCreated], (mark.created.empty() ? now : mark.created).c_str());
+        if (layer->CreateFeature(&feature) != OGRERR_NONE) {
+            error = Failure("written", QuietErrors::Last("the mark cannot be stored"));
+            dataset->RollbackTransaction();
+            return false;
+        }
+        stored.push_back(feature.GetFID());
+    }
+    if (dataset->CommitTransaction() != OGRERR_NONE) {
         error = Failure("written", QuietErrors::Last("the mark cannot be stored"));
         dataset->RollbackTransaction();
         return false;
     }
-    stored = feature.GetFID();
     return true;
 }
 
 std::optional<std::int64_t> MarksStore::Add(const std::string& key, const std::string& fileName, const Mark& mark,
                                             std::string& error) {
-    std::int64_t id = 0;
-    if (!data_->Write(key, fileName, mark, 0, id, error)) return std::nullopt;
-    return id;
+    std::vector<std::int64_t> ids;
+    if (!data_->Write(key, fileName, std::span(&mark, 1), false, ids, error)) return std::nullopt;
+    return ids.front();
+}
+
+std::optional<std::vector<std::int64_t>> MarksStore::AddAll(const std::string& key, const std::string& fileName,
+                                                            std::span<const Mark> marks, std::string& error) {
+    std::vector<std::int64_t> ids;
+    if (!data_->Write(key, fileName, marks, false, ids, error)) return std::nullopt;
+    return ids;
 }
 
 bool MarksStore::Restore(const std::string& key, const std::string& fileName, const Mark& mark, std::string& error) {
@@ -335,8 +354,8 @@ bool MarksStore::Restore(const std::string& key, const std::string& fileName, co
         error = data_->Failure("written", "the mark to put back has no id");
         return false;
     }
-    std::int64_t id = 0;
-    return data_->Write(key, fileName, mark, mark.id, id, error);
+    std::vector<std::int64_t> ids;
+    return data_->Write(key, fileName, std::span(&mark, 1), true, ids, error);
 }
 
 bool MarksStore::Remove(std::int64_t id, std::string& error) {

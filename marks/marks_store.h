@@ -44,6 +44,10 @@ public:
     // attributes) and returns its new id; none with `error` set.
     std::optional<std::int64_t> Add(const std::string& key, const std::string& fileName, const Mark& mark,
                                     std::string& error);
+    // Stores `marks` for `key` in one transaction: all of them, their new ids
+    // in order, or none with `error` set.
+    std::optional<std::vector<std::int64_t>> AddAll(const std::string& key, const std::string& fileName,
+                                                    std::span<const Mark> marks, std::string& error);
     // Puts back a mark removed earlier, under its own id (for redo and undo).
     bool Restore(const std::string& key, const std::string& fileName, const Mark& mark, std::string& error);
     bool Remove(std::int64_t id, std::string& error);

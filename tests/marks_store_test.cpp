@@ -106,6 +106,12 @@ TEST(MarksStore, MarksReadBackAsStoredAcrossReopening) {
         bad.points = {{1, 1}, {2, 2}};
         EXPECT_FALSE(store->Add("k1", "V0501.img", bad, error));
         EXPECT_NE(error.find("cannot be written"), std::string::npos);
+        // Several at once: all, or none.
+        const std::vector<Mark> two{made[0], made[3]};
+        const auto both = store->AddAll("k3", "V0503.img", two, error);
+        ASSERT_TRUE(both && both->size() == 2u) << error;
+        EXPECT_LT(ids.back(), both->front());
+        EXPECT_FALSE(store->AddAll("k4", "V0504.img", std::vector<Mark>{made[0], bad}, error));
     }
     auto store = MarksStore::Open(path, error);
     ASSERT_TRUE(store) << error;
@@ -119,7 +125,8 @@ TEST(MarksStore, MarksReadBackAsStoredAcrossReopening) {
     }
     EXPECT_EQ(store->MarksOf("k2", error).size(), 1u);
     EXPECT_TRUE(store->MarksOf("it's none", error).empty());
-    EXPECT_EQ(store->Keys(error), (std::vector<std::string>{"k1", "k2"}));
+    EXPECT_EQ(store->MarksOf("k3", error).size(), 2u);
+    EXPECT_EQ(store->Keys(error), (std::vector<std::string>{"k1", "k2", "k3"}));
 
     // Removed, then put back under its own id: in its old place again.
     ASSERT_TRUE(store->Remove(ids[1], error)) << error;
