@@ -148,6 +148,17 @@ bool FindColumns(OGRFeatureDefn& definition, std::array<int, kColumnCount>& inde
     return true;
 }
 
+// GDAL's reason for a failed write, with the system's where a write of the
+// file met a full disk, a quota, a file-size limit or a read-only medium
+// (SQLite itself calls most of them "disk I/O error").
+std::string WriteFailure(int cause, const char* otherwise) {
+    std::string reason = QuietErrors::Last(otherwise);
+    if (cause == ENOSPC || cause == EDQUOT || cause == EFBIG || cause == EROFS || cause == EIO) {
+        reason += std::string(" (") + std::strerror(cause) + ")";
+    }
+    return reason;
+}
+
 std::string Quoted(const std::string& text) {
     std::string quoted = "'";
     for (const char c : text) {
@@ -298,8 +309,9 @@ bool MarksStore::Data::Write(const std::string& key, const std::string& fileName
             return false;
         }
     }
+    errno = 0;
     if (dataset->StartTransaction() != OGRERR_NONE) {
-        error = Failure("written", QuietErrors::Last("no transaction can be started"));
+        error = Failure("written", WriteFailure(errno, "no transaction can be started"));
         return false;
     }
     const std::string now = NowUtc();
@@ -321,14 +333,14 @@ bool MarksStore::Data::Write(const std::string& key, const std::string& fileName
         feature.SetField(column[kNote], mark.note.c_str());
         feature.SetField(column[kCreated], (mark.created.empty() ? now : mark.created).c_str());
         if (layer->CreateFeature(&feature) != OGRERR_NONE) {
-            error = Failure("written", QuietErrors::Last("the mark cannot be stored"));
+            error = Failure("written", WriteFailure(errno, "the mark cannot be stored"));
             dataset->RollbackTransaction();
             return false;
         }
         stored.push_back(feature.GetFID());
     }
     if (dataset->CommitTransaction() != OGRERR_NONE) {
-        error = Failure("written", QuietErrors::Last("the mark cannot be stored"));
+        error = Failure("written", WriteFailure(errno, "the mark cannot be stored"));
         dataset->RollbackTransaction();
         return false;
     }
@@ -361,8 +373,9 @@ bool MarksStore::Restore(const std::string& key, const std::string& fileName, co
 bool MarksStore::Remove(std::int64_t id, std::string& error) {
     const QuietErrors quiet;
     GDALDataset& dataset = *data_->dataset;
+    errno = 0;
     if (dataset.StartTransaction() != OGRERR_NONE) {
-        error = data_->Failure("written", QuietErrors::Last("no transaction can be started"));
+        error = data_->Failure("written", WriteFailure(errno, "no transaction can be started"));
         return false;
     }
     const OGRErr removed = data_->layer->DeleteFeature(id);
@@ -372,7 +385,7 @@ bool MarksStore::Remove(std::int64_t id, std::string& error) {
         return false;
     }
     if (removed != OGRERR_NONE || dataset.CommitTransaction() != OGRERR_NONE) {
-        error = data_->Failure("written", QuietErrors::Last("the mark cannot be removed"));
+        error = data_->Failure("written", WriteFailure(errno, "the mark cannot be removed"));
         dataset.RollbackTransaction();
         return false;
     }

@@ -268,5 +268,32 @@ TEST_F(MarksExport, MeasurementsAsCsvAndWhatIsRefused) {
     EXPECT_NE(messages.find("there is no marks store"), std::string::npos) << messages;
 }
 
+TEST(MarksCsv, ProfileGivesEachPointsSample) {
+    constexpr int kWidth = 10;
+    constexpr int kHeight = 4;
+    std::vector<std::uint8_t> raster(kWidth * kHeight);
+    for (int row = 0; row < kHeight; ++row) {
+        for (int column = 0; column < kWidth; ++column) raster[row * kWidth + column] = column * 10 + row;
+    }
+    const Profile profile = RasterGeodesy().ProfileAlong({0.5, 0.5}, {8.5, 3.5}, kWidth, kHeight);
+    std::istringstream lines(ProfileCsv(profile, raster, kWidth));
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, kProfileHeader);
+    std::size_t count = 0;
+    for (; std::getline(lines, line); ++count) {
+        std::vector<std::string> fields;
+        std::istringstream split(line);
+        for (std::string field; std::getline(split, field, ',');) fields.push_back(field);
+        ASSERT_EQ(fields.size(), 5u) << line;
+        EXPECT_EQ(fields[0], "") << "no kilometres without georeference";
+        const int column = std::stoi(fields[2]);
+        const int row = std::stoi(fields[3]);
+        EXPECT_EQ(std::stoi(fields[4]), column * 10 + row) << line;
+    }
+    EXPECT_EQ(count, profile.points.size());
+    EXPECT_GE(count, 9u);
+}
+
 }  // namespace
 }  // namespace dusk
