@@ -28,6 +28,7 @@ namespace dusk {
 namespace {
 
 const std::string kTile = DUSK_SAMPLES_DIR "/V0501.img";
+const std::string kNextTile = DUSK_SAMPLES_DIR "/V0502.img";
 
 std::string Shell(const std::string& command) {
     std::string output;
@@ -127,6 +128,11 @@ protected:
         add(MarkKind::Crater, {{300, 300}}, 10, "crater small");
         add(MarkKind::Crater, {{500, 400}}, 25, "crater large");
         add(MarkKind::Crater, {{800, 100}}, 8, "crater outside");
+        Mark next;
+        next.points = {{50.5, 60.5}};
+        const auto id = store->Add(ContentKeyOfFile(kNextTile, error), "V0502.img", next, error);
+        ASSERT_TRUE(id) << error;
+        ids_["next tile"] = *id;
     }
     void TearDown() override { ::unsetenv("XDG_DATA_HOME"); }
 
@@ -186,13 +192,27 @@ TEST_F(MarksExport, CraterCountHoldsTheCratersAndTheAreaDrawn) {
 TEST_F(MarksExport, GeoPackagePointsLandOnTheGeoTiffsPixels) {
     if (std::system("ogrinfo --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "gdal-bin is not installed";
     const std::string gpkg = (dir_.path() / "marks.gpkg").string();
-    const std::string tif = (dir_.path() / "V0501.tif").string();
     std::string messages;
-    ASSERT_EQ(Export({"--marks", kTile, "-o", gpkg}, messages), 0) << messages;
-    ASSERT_EQ(Export({"--stretch", kTile, "-o", tif}, messages), 0) << messages;
+    ASSERT_EQ(Export({"--marks", kTile, kNextTile, "-o", gpkg}, messages), 0) << messages;
+    // The GeoTIFF of each tile, and the mapping of its picture to its file.
+    struct Shown {
+        std::string tif;
+        DisplayMapping mapping;
+    };
+    std::map<std::string, Shown> shown;
+    SetGeoreferenceCheck(&CheckLabelGeoreference);
+    PictureSettings picture;
+    picture.options[OptStretch] = 1;
+    for (const std::string& tile : {kTile, kNextTile}) {
+        const std::string tif = (dir_.path() / (tile.substr(tile.size() - 8, 4) + ".tif")).string();
+        ASSERT_EQ(Export({"--stretch", tile, "-o", tif}, messages), 0) << messages;
+        const WorkingBuffers buffers = LoadPicture(tile, picture);
+        shown[tile] = {tif, CurrentDisplayMapping()};
+    }
+    const std::string tif = shown[kTile].tif;
 
     const std::string summary = Shell("ogrinfo -ro -so -al " + gpkg);
-    for (const auto& [layer, count] : {std::pair{"points", 2}, {"lines", 1}, {"polygons", 1}, {"craters", 3}}) {
+    for (const auto& [layer, count] : {std::pair{"points", 3}, {"lines", 1}, {"polygons", 1}, {"craters", 3}}) {
         const std::size_t at = summary.find(std::string("Layer name: ") + layer);
         ASSERT_NE(at, std::string::npos) << summary;
         EXPECT_NE(summary.find("Feature Count: " + std::to_string(count), at), std::string::npos) << layer;
@@ -206,34 +226,37 @@ TEST_F(MarksExport, GeoPackagePointsLandOnTheGeoTiffsPixels) {
     const std::string ring = rims.substr(polygon, rims.find("))", polygon) - polygon);
     EXPECT_EQ(std::count(ring.begin(), ring.end(), ','), kRimVertices);
 
-    // Each point, carried into the GeoTIFF's raster, lies in the middle of
-    // the picture's pixel that shows its sample.
-    SetGeoreferenceCheck(&CheckLabelGeoreference);
-    PictureSettings picture;
-    picture.options[OptStretch] = 1;
-    const WorkingBuffers buffers = LoadPicture(kTile, picture);
-    const DisplayMapping mapping = CurrentDisplayMapping();
+    // Each point, carried into its tile's GeoTIFF raster, lies in the middle
+    // of the picture's pixel that shows its sample.
+    struct Sample {
+        std::string tile;
+        int column;
+        int row;
+    };
+    std::map<std::int64_t, Sample> samples{{ids_["point, west"], {kTile, 100, 200}},
+                                           {ids_["point east"], {kTile, 900, 650}},
+                                           {ids_["next tile"], {kNextTile, 50, 60}}};
     std::istringstream features(Shell("ogrinfo -ro -q " + gpkg + " points"));
-    std::map<std::int64_t, RasterPoint> samples{{ids_["point, west"], {100, 200}}, {ids_["point east"], {900, 650}}};
-    int found = 0;
+    std::size_t found = 0;
     std::int64_t id = 0;
     for (std::string line; std::getline(features, line);) {
         if (line.find("mark_id (Integer64) = ") != std::string::npos) id = std::stoll(line.substr(line.find('=') + 1));
         const std::size_t at = line.find("POINT (");
         if (at == std::string::npos) continue;
+        ASSERT_TRUE(samples.count(id)) << id;
+        const Sample& sample = samples[id];
         const std::string xy = line.substr(at + 7, line.find(')') - at - 7);
-        std::istringstream pixel(Shell("echo " + xy + " | gdaltransform -i " + tif));
+        std::istringstream pixel(Shell("echo " + xy + " | gdaltransform -i " + shown[sample.tile].tif));
         double x = 0, y = 0;
         ASSERT_TRUE(pixel >> x >> y) << xy;
         EXPECT_NEAR(x - std::floor(x), 0.5, 1e-6);
         EXPECT_NEAR(y - std::floor(y), 0.5, 1e-6);
-        const FilePoint shown = MapToFile(mapping, static_cast<int>(x), static_cast<int>(y));
-        ASSERT_TRUE(samples.count(id)) << id;
-        EXPECT_EQ(shown.column, samples[id].column);
-        EXPECT_EQ(shown.row, samples[id].row);
+        const FilePoint file = MapToFile(shown[sample.tile].mapping, static_cast<int>(x), static_cast<int>(y));
+        EXPECT_EQ(file.column, sample.column) << id;
+        EXPECT_EQ(file.row, sample.row) << id;
         ++found;
     }
-    EXPECT_EQ(found, 2);
+    EXPECT_EQ(found, samples.size());
 }
 
 TEST_F(MarksExport, MeasurementsAsCsvAndWhatIsRefused) {
