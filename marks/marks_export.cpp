@@ -7,12 +7,12 @@
 #include <atomic>
 #include <cctype>
 #include <cmath>
-#include <cpl_error.h>
-#include <cpl_vsi.h>
-#include <functional>
-#include <gdal_priv.h>
 #include <memory>
 #include <numbers>
+
+#include <cpl_error.h>
+#include <cpl_vsi.h>
+#include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 

@@ -8,20 +8,21 @@
 #include "marks/marks_store.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cpl_error.h>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <gdal_priv.h>
 #include <mutex>
+
+#include <cpl_error.h>
+#include <gdal_priv.h>
 #include <ogrsf_frmts.h>
-#include <pwd.h>
 
 #include "marks/mark_text.h"
 
