@@ -31,7 +31,8 @@ mkdir -p "$artifacts"
 # find nothing new); eight names of up to 255 bytes for the list builder; a
 # few control bytes and a small raster for a differential target (a larger
 # one for the reduction, whose copy lands around column 400); for the GDAL
-# driver, a label and 16 KiB of image.
+# driver, a label and 16 KiB of image; for the marks store, a store file
+# (a good store is some 100 KiB) or the damage done to a good one.
 targets=(
   "load_render_fuzz 65552 load_render 12"
   "label_fuzz 8192 label 2"
@@ -39,6 +40,7 @@ targets=(
   "georeference_fuzz 16384 odl 3"
   "file_list_fuzz 2100 file_list 4"
   "gdal_driver_fuzz 32768 gdal_driver 6"
+  "marks_store_fuzz 200000 - 4"
   "missing_lines_diff 4096 - 8"
   "orientation_diff 4096 - 8"
   "despeckle_diff 4096 - 8"

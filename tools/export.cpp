@@ -3,6 +3,8 @@
 
 #include <ostream>
 
+#include "tools/export_marks.h"
+
 namespace dusk {
 
 int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress) {
@@ -21,6 +23,7 @@ int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::
             break;
     }
     if (parsed.settings.stats) return RunStats(parsed.settings, out, err);
+    if (parsed.settings.marks) return RunMarksExport(parsed.settings, "", err);
     return RunExport(parsed.settings, err, progress);
 }
 

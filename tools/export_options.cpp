@@ -65,6 +65,7 @@ std::string ExportUsage() {
     return "usage: duskmapper-export [OPTIONS] IMAGE... -o OUTPUT\n"
            "       duskmapper-export --stats [OPTIONS] IMAGE...\n"
            "       duskmapper-export --thumbnails SIZE [OPTIONS] IMAGE... -o FOLDER\n"
+           "       duskmapper-export --marks IMAGE... -o OUT.gpkg|OUT.scc|OUT.csv\n"
            "\n"
            "Renders Venera 15 and 16 radar images to 24-bit bitmap files (or 8-bit grey\n"
            "PNG or TIFF files) with the corrections of the desktop program. With one\n"
@@ -98,6 +99,12 @@ std::string ExportUsage() {
            "  --thumbnails SIZE    write NAME.png into the folder OUTPUT for each IMAGE: its\n"
            "                       picture shrunk by area averaging to at most SIZE pixels\n"
            "                       on its longer side (8-bit grey)\n"
+           "  --marks              write the marks made on the IMAGEs (from the marks store\n"
+           "                       in $XDG_DATA_HOME/duskmapper) instead of pictures: a\n"
+           "                       GeoPackage of points, lines, polygons and crater rims in\n"
+           "                       the label's map projection (.gpkg), a Craterstats crater\n"
+           "                       count of the craters in the drawn areas (.scc), or the\n"
+           "                       measurements as CSV (.csv)\n"
            "  -j, --jobs N         convert N images at a time (default: one per core);\n"
            "                       messages and outputs are the same for any N\n"
            "  --quiet              no progress display\n"
@@ -148,6 +155,10 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
         }
         if (arg == "--stats") {
             settings.stats = true;
+            continue;
+        }
+        if (arg == "--marks") {
+            settings.marks = true;
             continue;
         }
         if (arg.rfind("-o", 0) == 0) {
@@ -239,6 +250,9 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
     if (settings.stats && settings.thumbnails > 0) return UsageError("--stats and --thumbnails cannot be combined");
     if (settings.thumbnails > 0 && settings.format && *settings.format != PictureFormat::Png) {
         return UsageError("--thumbnails writes PNG files: --format cannot be another");
+    }
+    if (settings.marks && (settings.stats || settings.thumbnails > 0 || settings.format)) {
+        return UsageError("--marks cannot be combined with --stats, --thumbnails or --format");
     }
     if (!settings.stats && !outputGiven) return UsageError("no output given (-o OUTPUT)");
     if (settings.original && correctionGiven) {

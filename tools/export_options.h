@@ -34,6 +34,9 @@ struct ExportSettings {
     // Write a PNG thumbnail no larger than this on its longer side for each
     // input, into the output folder, instead of the bitmap; 0 for bitmaps.
     std::int32_t thumbnails = 0;
+    // Write the marks of the images from the marks store instead of their
+    // pictures: a GeoPackage, a crater count or CSV, by the output's extension.
+    bool marks = false;
     std::vector<std::string> inputs;
     std::string output;
 };

@@ -2,15 +2,13 @@
 #include "tools/tiff_module.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <climits>
 #include <mutex>
 
 #include "core/image_state.h"
 #include "core/label.h"
-#include "core/paths.h"
 #include "output/tiff_file.h"
+#include "tools/module_loader.h"
 
 #ifndef DUSK_GEOTIFF_FROM_BIN
 #define DUSK_GEOTIFF_FROM_BIN ""
@@ -29,31 +27,17 @@ struct Module {
     std::string failure;
 };
 
-// The installed module beside the program (its folder's ../lib/.../duskmapper),
-// else the one of the build tree.
 Module Load() {
     Module module;
-    std::string tried;
-    char self[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string installed;
-    if (length > 0) installed = DirectoryPart(std::string(self, static_cast<std::size_t>(length))) + DUSK_GEOTIFF_FROM_BIN;
-    for (const std::string& path : {installed, std::string(DUSK_GEOTIFF_BUILD_PATH)}) {
-        if (path.empty() || ::access(path.c_str(), R_OK) != 0) continue;
-        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) {
-            module.failure = ::dlerror();
-            return module;
-        }
-        // The module stays loaded for the rest of the run.
-        module.encode = reinterpret_cast<EncodeGeoTiffFunction>(::dlsym(handle, kEncodeGeoTiffSymbol));
-        module.understand =
-            reinterpret_cast<UnderstandLabelMapFunction>(::dlsym(handle, kUnderstandLabelMapSymbol));
-        if (module.encode == nullptr) module.failure = path + " has no " + kEncodeGeoTiffSymbol;
-        if (module.understand == nullptr) module.failure = path + " has no " + kUnderstandLabelMapSymbol;
-        return module;
+    void* handle = LoadModule(DUSK_GEOTIFF_FROM_BIN, DUSK_GEOTIFF_BUILD_PATH,
+                              "the TIFF writer (libduskmapper-geotiff.so)", module.failure);
+    if (handle == nullptr) return module;
+    module.encode = reinterpret_cast<EncodeGeoTiffFunction>(::dlsym(handle, kEncodeGeoTiffSymbol));
+    module.understand = reinterpret_cast<UnderstandLabelMapFunction>(::dlsym(handle, kUnderstandLabelMapSymbol));
+    if (module.encode == nullptr) module.failure = std::string("the TIFF writer has no ") + kEncodeGeoTiffSymbol;
+    if (module.understand == nullptr) {
+        module.failure = std::string("the TIFF writer has no ") + kUnderstandLabelMapSymbol;
     }
-    module.failure = "the TIFF writer (libduskmapper-geotiff.so) is not installed";
     return module;
 }
 
