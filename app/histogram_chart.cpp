@@ -172,7 +172,8 @@ int THistogramChart::LevelAt(QPoint position) const {
     for (int panel = 0; panel < 2; ++panel) {
         const QRect plot = PlotRect(panel);
         if (!plot.contains(position)) continue;
-        return std::clamp((position.x() - plot.left()) * kLevels / plot.width(), 0, kLevels - 1);
+        // The column whose left edge (ColumnLeft) is the last one at or before the pointer.
+        return std::clamp(((position.x() - plot.left() + 1) * kLevels - 1) / plot.width(), 0, kLevels - 1);
     }
     return -1;
 }

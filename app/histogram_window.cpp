@@ -16,7 +16,6 @@
 #include <QVBoxLayout>
 
 #include "app/histogram_chart.h"
-#include "app/tool_placement.h"
 #include "core/image_state.h"
 #include "core/readout.h"
 #include "filters/filters.h"
@@ -27,7 +26,6 @@ namespace {
 
 constexpr int kClientWidth = 520;
 constexpr int kClientHeight = 640;
-constexpr int kSmallestHeight = 420;
 
 // The figures of the shown picture: object name and caption of each.
 struct Figure {
@@ -63,12 +61,12 @@ std::vector<std::uint8_t> GreyLevels(const QImage& picture) {
 
 }  // namespace
 
-THistogramWindow::THistogramWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
+THistogramWindow::THistogramWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("HistogramWindow"));
     setWindowTitle(QStringLiteral("Histogram"));
-    // Opening it leaves the keys with the main window.
-    setAttribute(Qt::WA_ShowWithoutActivating);
     resize(kClientWidth, kClientHeight);
+    // Docked, it keeps the width at which the chart has a pixel for every level.
+    setMinimumWidth(kClientWidth);
 
     chart_ = new THistogramChart;
     logarithmic_ = new QCheckBox(tr("&Logarithmic count scale"));
@@ -186,10 +184,6 @@ void THistogramWindow::ShowHover(int level) {
     } else {
         hover_->setText(tr("Level %1: %2 shown; no tone mapping").arg(level).arg(Grouped(data.shown[at])));
     }
-}
-
-void THistogramWindow::PlaceBeside(const QWidget& main, int clientTop) {
-    PlaceAtRightEdge(*this, main, clientTop, kSmallestHeight, kClientHeight);
 }
 
 void THistogramWindow::closeEvent(QCloseEvent* event) {

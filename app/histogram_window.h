@@ -36,9 +36,6 @@ public:
     void ShowPicture(const QImage& picture);
     // No image: no bars, no curve, the figures blank.
     void Clear();
-    // Puts the window at the right edge of `main`, below its tool bars (at
-    // `clientTop`, a global y), inside the screen that shows `main`.
-    void PlaceBeside(const QWidget& main, int clientTop);
 
 signals:
     // The window was closed (its close button, or the View menu's toggle).

@@ -53,10 +53,9 @@ QTreeWidgetItem* MakeItem(const OdlNode& node) {
 
 }  // namespace
 
-TLabelKeywordsWindow::TLabelKeywordsWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
+TLabelKeywordsWindow::TLabelKeywordsWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("LabelKeywordsWindow"));
     setWindowTitle(QStringLiteral("Label Keywords"));
-    setAttribute(Qt::WA_ShowWithoutActivating);
     resize(kClientWidth, kClientHeight);
 
     filter_ = new QLineEdit;

@@ -27,6 +27,7 @@
 #include "app/info_box.h"
 #include "app/label_keywords_window.h"
 #include "app/overview_window.h"
+#include "app/panel_docks.h"
 #include "app/resources.h"
 #include "app/scan_timer.h"
 #include "collection/file_list.h"
@@ -86,11 +87,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     aboutBox_ = new TAboutBox(this);
     infoBox_ = new TInfoBox(this);
-    histogram_ = new THistogramWindow(this);
-    // The window's keys work while the Histogram window has the focus, too.
-    histogram_->addActions(actions());
-    connect(histogram_, &THistogramWindow::Closed, this,
-            [this] { ActionOf(Cmd::HistogramItem)->setChecked(false); });
+    panels_ = new PanelDocks(*this);
+    histogram_ = new THistogramWindow;
+    panels_->Add(histogram_, PanelDocks::Side::Right, ActionOf(Cmd::HistogramItem));
     SetUpOverview();
     CreateOutputDialogs();
     SetUpPointerAndDrops();
@@ -239,7 +238,7 @@ void TMainForm::PresentBitmap(const WorkingBuffers& buffers) {
     }
     currentChild_->ShowPicture(picture);
     // Measured only while someone looks.
-    if (histogram_->isVisible()) histogram_->ShowRender(MeasureRenderedPicture());
+    if (panels_->IsOpen(histogram_)) histogram_->ShowRender(MeasureRenderedPicture());
 }
 
 void TMainForm::RerenderFromOriginal(const Change& change, RenderMode mode) {
@@ -271,7 +270,7 @@ void TMainForm::ShowOptionStates() {
 
 void TMainForm::ShowFilePosition() {
     counter_->setText(QString::fromStdString(PositionText()));
-    if (overview_->isVisible()) overview_->ShowPosition(State().FilePosition);
+    if (panels_->IsOpen(overview_)) overview_->ShowPosition(State().FilePosition);
 }
 
 void TMainForm::ChildFormClose() {
@@ -290,7 +289,7 @@ void TMainForm::ChildFormClose() {
     labelKeywords_->Clear();
     labelNote_.clear();
     // The overview belongs to the collection of the image window.
-    overview_->close();
+    panels_->Close(overview_);
     overview_->Clear();
     readProblem_.clear();
     statusBar()->clearMessage();
@@ -312,20 +311,16 @@ void TMainForm::ToggleToolbar() {
 }
 
 void TMainForm::ToggleHistogram() {
-    if (histogram_->isVisible()) {
-        histogram_->close();
+    if (panels_->IsOpen(histogram_)) {
+        panels_->Close(histogram_);
     } else {
         if (currentChild_ != nullptr) {
             histogram_->ShowPicture(currentChild_->Picture());
         } else {
             histogram_->Clear();
         }
-        const int clientTop = clientArea_->mapToGlobal(QPoint(0, 0)).y();
-        histogram_->PlaceBeside(*this, clientTop);
-        histogram_->show();
-        histogram_->PlaceBeside(*this, clientTop);  // now with its frame, where that is known
+        panels_->Open(histogram_);
     }
-    ActionOf(Cmd::HistogramItem)->setChecked(histogram_->isVisible());
 }
 
 void TMainForm::About() { aboutBox_->exec(); }

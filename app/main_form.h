@@ -34,6 +34,7 @@ class THistogramWindow;
 class TLabelKeywordsWindow;
 class TOverviewWindow;
 class TInfoBox;
+class PanelDocks;
 class ScanTimer;
 
 // The main window: a multiple-document frame with the menu bar, the two-row
@@ -184,6 +185,7 @@ private:
     THistogramWindow* histogram_ = nullptr;  // HistogramWindow
     TLabelKeywordsWindow* labelKeywords_ = nullptr;  // LabelKeywordsWindow
     TOverviewWindow* overview_ = nullptr;    // OverviewWindow
+    PanelDocks* panels_ = nullptr;  // the docks that hold the three windows above
     std::unique_ptr<ScanTimer> timer1_;  // Timer1
     QPointer<TChild> currentChild_;
     ImageChooser chooser_;

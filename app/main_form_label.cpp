@@ -2,33 +2,22 @@
 // The keyword label beside the image: the Label Keywords window, which
 // follows the image on display, and the status note where the label's raster
 // size differs from the rows the file holds.
-#include <algorithm>
 
 #include <QAction>
 #include <QMdiArea>
-#include <QScreen>
 
 #include "app/child.h"
 #include "app/label_keywords_window.h"
 #include "app/main_form.h"
+#include "app/panel_docks.h"
 #include "core/geometry_notes.h"
 #include "core/image_state.h"
 
 namespace dusk::app {
 
-namespace {
-
-constexpr int kSmallestHeight = 240;
-constexpr int kFrameAllowance = 40;  // the title bar and border the window manager adds
-
-}  // namespace
-
 void TMainForm::SetUpLabelKeywords() {
-    labelKeywords_ = new TLabelKeywordsWindow(this);
-    // The window's keys work while the Label Keywords window has the focus, too.
-    labelKeywords_->addActions(actions());
-    connect(labelKeywords_, &TLabelKeywordsWindow::Closed, this,
-            [this] { ActionOf(Cmd::LabelKeywordsItem)->setChecked(false); });
+    labelKeywords_ = new TLabelKeywordsWindow;
+    panels_->Add(labelKeywords_, PanelDocks::Side::Left, ActionOf(Cmd::LabelKeywordsItem));
 }
 
 // After a load. The picture is shown at the file's geometry all the same.
@@ -43,28 +32,20 @@ void TMainForm::NoteLabel() {
     if (!georeference.isEmpty()) {
         labelNote_ = labelNote_.isEmpty() ? georeference : labelNote_ + QStringLiteral("   ") + georeference;
     }
-    if (labelKeywords_->isVisible()) labelKeywords_->ShowLabel();
+    if (panels_->IsOpen(labelKeywords_)) labelKeywords_->ShowLabel();
 }
 
 void TMainForm::ToggleLabelKeywords() {
-    if (labelKeywords_->isVisible()) {
-        labelKeywords_->close();
+    if (panels_->IsOpen(labelKeywords_)) {
+        panels_->Close(labelKeywords_);
     } else {
         if (currentChild_ != nullptr) {
             labelKeywords_->ShowLabel();
         } else {
             labelKeywords_->Clear();
         }
-        // At the left, below the tool bars, where the Histogram window is not.
-        const QRect room = screen()->availableGeometry();
-        const int clientTop = clientArea_->mapToGlobal(QPoint(0, 0)).y();
-        const int height = std::clamp(room.bottom() - clientTop - kFrameAllowance, kSmallestHeight,
-                                      labelKeywords_->height());
-        labelKeywords_->resize(labelKeywords_->width(), height);
-        labelKeywords_->move(std::max(room.left(), frameGeometry().left()), clientTop);
-        labelKeywords_->show();
+        panels_->Open(labelKeywords_);
     }
-    ActionOf(Cmd::LabelKeywordsItem)->setChecked(labelKeywords_->isVisible());
 }
 
 }  // namespace dusk::app

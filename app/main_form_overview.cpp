@@ -9,22 +9,21 @@
 #include "app/file_names.h"
 #include "app/main_form.h"
 #include "app/overview_window.h"
+#include "app/panel_docks.h"
 #include "collection/navigation.h"
 #include "core/image_state.h"
 
 namespace dusk::app {
 
 void TMainForm::SetUpOverview() {
-    overview_ = new TOverviewWindow(this);
-    // The window's keys (Next, Previous, the scan) work while the overview has the focus, too.
-    overview_->addActions(actions());
-    connect(overview_, &TOverviewWindow::Closed, this, [this] { ActionOf(Cmd::OverviewItem)->setChecked(false); });
+    overview_ = new TOverviewWindow;
+    panels_->Add(overview_, PanelDocks::Side::Right, ActionOf(Cmd::OverviewItem));
     connect(overview_, &TOverviewWindow::EntryChosen, this,
             [this](int position) { RunHandler([this, position] { ShowChosenEntry(position); }); });
 }
 
 void TMainForm::ShowOverviewCollection() {
-    if (currentChild_ == nullptr || !overview_->isVisible()) return;
+    if (currentChild_ == nullptr || !panels_->IsOpen(overview_)) return;
     const ImageState& s = State();
     std::vector<std::string> paths;
     QStringList names;
@@ -39,16 +38,12 @@ void TMainForm::ShowOverviewCollection() {
 }
 
 void TMainForm::ToggleOverview() {
-    if (overview_->isVisible()) {
-        overview_->close();
+    if (panels_->IsOpen(overview_)) {
+        panels_->Close(overview_);
     } else if (currentChild_ != nullptr) {
-        const int clientTop = clientArea_->mapToGlobal(QPoint(0, 0)).y();
-        overview_->PlaceBeside(*this, clientTop);
-        overview_->show();
-        overview_->PlaceBeside(*this, clientTop);  // now with its frame, where that is known
+        panels_->Open(overview_);
         ShowOverviewCollection();
     }
-    ActionOf(Cmd::OverviewItem)->setChecked(overview_->isVisible());
 }
 
 void TMainForm::ShowChosenEntry(int position) {

@@ -2,7 +2,6 @@
 #include "app/overview_window.h"
 
 #include <algorithm>
-#include <limits>
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -14,20 +13,18 @@
 
 #include "app/overview_model.h"
 #include "app/thumbnail_pool.h"
-#include "app/tool_placement.h"
 
 namespace dusk::app {
 
 namespace {
 
 constexpr int kColumns = 3;
-constexpr int kSmallestHeight = 300;
 
 QString Grouped(int n) { return QLocale(QLocale::English).toString(n); }
 
 }  // namespace
 
-TOverviewWindow::TOverviewWindow(QWidget* parent, int workers) : QWidget(parent, Qt::Tool) {
+TOverviewWindow::TOverviewWindow(QWidget* parent, int workers) : QWidget(parent) {
     setObjectName(QStringLiteral("OverviewWindow"));
     setWindowTitle(QStringLiteral("Collection Overview"));
 
@@ -158,10 +155,6 @@ bool TOverviewWindow::ViewRendered() const {
 }
 
 qsizetype TOverviewWindow::PictureBytes() const { return model_->PictureBytes(); }
-
-void TOverviewWindow::PlaceBeside(const QWidget& main, int clientTop) {
-    PlaceAtRightEdge(*this, main, clientTop, kSmallestHeight, std::numeric_limits<int>::max());
-}
 
 bool TOverviewWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_ && event->type() == QEvent::KeyPress) {

@@ -45,9 +45,6 @@ public:
     void ShowPosition(int position);
     // Stops rendering and lets every thumbnail go.
     void Clear();
-    // Puts the window at the right edge of `main`, from `clientTop` (global)
-    // down to the bottom of the screen.
-    void PlaceBeside(const QWidget& main, int clientTop);
 
     // What the window shows: entries, those rendered, whether every entry in
     // view is, and the bytes the thumbnails hold.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLocale>
 #include <QScreen>
@@ -107,17 +108,20 @@ void HistogramTest::ctrlHOpensAndClosesTheWindow() {
     QTest::keyClick(form_, Qt::Key_H, Qt::ControlModifier);
     QVERIFY(window->isVisible() && item->isChecked());
     QCOMPARE(window->windowTitle(), QStringLiteral("Histogram"));
-    QVERIFY(window->isWindow() && window->windowType() == Qt::Tool);
-    // At the main window's right edge, below its tool bars, inside the screen.
-    QVERIFY(form_->screen()->availableGeometry().contains(window->frameGeometry()));
-    QCOMPARE(window->frameGeometry().right(), form_->frameGeometry().right());
-    QVERIFY(window->y() >= form_->findChild<QWidget*>("MojCoolBar")->mapToGlobal(QPoint(0, 0)).y());
+    // A panel docked at the main window's right, closable and floatable.
+    auto* dock = qobject_cast<QDockWidget*>(window->parentWidget());
+    QVERIFY(dock != nullptr && !dock->isFloating());
+    QCOMPARE(form_->dockWidgetArea(dock), Qt::RightDockWidgetArea);
+    QVERIFY(dock->features().testFlags(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetFloatable));
 
     QTest::keyClick(form_, Qt::Key_H, Qt::ControlModifier);
     QVERIFY(!window->isVisible() && !item->isChecked());
     Trigger("Histogram1");
-    window->close();  // its own close button
-    QVERIFY(!item->isChecked());
+    window->close();
+    QVERIFY(!item->isChecked() && dock->isHidden());
+    Trigger("Histogram1");
+    dock->close();  // its own close button
+    QVERIFY(!item->isChecked() && !window->isVisible());
 
     OpenFile(WriteImage("V0501.img", Samples(1)));
     QVERIFY(item->isEnabled());

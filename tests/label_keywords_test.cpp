@@ -3,6 +3,7 @@
 // on display through Open, Next, Previous and Close, filters its rows, and
 // the status bar tells where the label's raster size differs from the rows
 // the file holds.
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
@@ -34,6 +35,7 @@ private slots:
     void followsTheImageOnDisplay();
     void filterKeepsMatchesAndTheirBlocks_data();
     void filterKeepsMatchesAndTheirBlocks();
+    void windowKeysReachTheirCommandsFromTheFilter();
     void statusBarTellsADifferentRasterSize();
     void hostileLabelsShowWhatCouldBeRead_data();
     void hostileLabelsShowWhatCouldBeRead();
@@ -66,10 +68,12 @@ void LabelKeywordsTest::ctrlKOpensAndClosesTheWindow() {
     QVERIFY(item->isEnabled() && !item->isChecked());
     QTest::keyClick(form_, Qt::Key_K, Qt::ControlModifier);
     QVERIFY(Window()->isVisible() && item->isChecked());
-    QCOMPARE(Window()->windowType(), Qt::Tool);
+    auto* dock = qobject_cast<QDockWidget*>(Window()->parentWidget());
+    QVERIFY(dock != nullptr);
+    QCOMPARE(form_->dockWidgetArea(dock), Qt::LeftDockWidgetArea);
     QCOMPARE(Note(), QStringLiteral("No image is shown."));
-    Window()->close();  // its own close button
-    QVERIFY(!item->isChecked());
+    dock->close();  // its own close button
+    QVERIFY(!item->isChecked() && !Window()->isVisible());
     Trigger("LabelKeywords1", 2);
     QVERIFY(!Window()->isVisible() && !item->isChecked());
 }
@@ -122,6 +126,30 @@ void LabelKeywordsTest::filterKeepsMatchesAndTheirBlocks() {
     QCOMPARE(Rows(), rows);
     field->clear();
     QCOMPARE(Rows().size(), 8);
+}
+
+// The filter field is a line edit that would take Ctrl+E, Ctrl+K and Ctrl+H
+// as cursor moves and edits: they stay the window's commands.
+void LabelKeywordsTest::windowKeysReachTheirCommandsFromTheFilter() {
+    WriteCollection();
+    Open("V0501.img");
+    Trigger("LabelKeywords1");
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+    auto* field = Window()->findChild<QLineEdit*>("KeywordFilter");
+    field->setFocus();
+    QTRY_VERIFY(field->hasFocus());
+    QTest::keyClicks(field, QStringLiteral("ab"));
+    field->setCursorPosition(0);
+    const bool stretched = Action("Stretch1")->isChecked();
+    QTest::keyClick(field, Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(Action("Stretch1")->isChecked(), !stretched);
+    QTest::keyClick(field, Qt::Key_H, Qt::ControlModifier);
+    QVERIFY(Action("Histogram1")->isChecked());
+    QCOMPARE(field->text(), QStringLiteral("ab"));
+    QCOMPARE(field->cursorPosition(), 0);
+    QTest::keyClick(field, Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(!Window()->isVisible() && !Action("LabelKeywords1")->isChecked());
 }
 
 // The label is measured against the rows the file holds, not against the
