@@ -26,6 +26,7 @@
 #include "app/histogram_window.h"
 #include "app/info_box.h"
 #include "app/label_keywords_window.h"
+#include "app/measure_tools.h"
 #include "app/overview_window.h"
 #include "app/panel_docks.h"
 #include "app/resources.h"
@@ -95,6 +96,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     SetUpPointerAndDrops();
     SetUpZoomField();
     SetUpLabelKeywords();
+    measure_ = new MeasureTools(*this, *panels_);
 }
 
 TMainForm::~TMainForm() = default;
@@ -237,6 +239,7 @@ void TMainForm::PresentBitmap(const WorkingBuffers& buffers) {
                                      .toStdString());
     }
     currentChild_->ShowPicture(picture);
+    measure_->ShowImage(currentChild_);
     // Measured only while someone looks.
     if (panels_->IsOpen(histogram_)) histogram_->ShowRender(MeasureRenderedPicture());
 }

@@ -82,4 +82,41 @@ FilePoint MapToFile(const DisplayMapping& m, std::int32_t x, std::int32_t y) {
     return point;
 }
 
+RasterPoint PictureFromFile(const DisplayMapping& m, const RasterPoint& file) {
+    const double w = m.width;
+    const double h = m.height;
+    double column = file.column;
+    double row = file.row;
+    if (m.rowsFlipped) row = h - row;
+    if (m.rotated) {
+        row = h - row;
+        column = w - column;
+    }
+    if (m.reduction > 1) {
+        const ReducedPlacement place = PlaceReduced(m.width, m.height, m.reduction);
+        row = row / m.reduction + place.firstRow;
+        column = column / m.reduction + place.firstColumn;
+    }
+    // The bitmap shows raster row 0 at the bottom.
+    return {column, h - row};
+}
+
+RasterPoint FileFromPicture(const DisplayMapping& m, const RasterPoint& picture) {
+    const double w = m.width;
+    const double h = m.height;
+    double row = h - picture.row;
+    double column = picture.column;
+    if (m.reduction > 1) {
+        const ReducedPlacement place = PlaceReduced(m.width, m.height, m.reduction);
+        row = (row - place.firstRow) * m.reduction;
+        column = (column - place.firstColumn) * m.reduction;
+    }
+    if (m.rotated) {
+        row = h - row;
+        column = w - column;
+    }
+    if (m.rowsFlipped) row = h - row;
+    return {column, row};
+}
+
 }  // namespace dusk

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "core/map_projection.h"
+
 namespace dusk {
 
 // How the picture on display was made from the file's raster.
@@ -47,5 +49,12 @@ struct FilePoint {
 // sample of the file's raster it shows, undoing the reduction, the 180-degree
 // turn and the flip.
 FilePoint MapToFile(const DisplayMapping& mapping, std::int32_t x, std::int32_t y);
+
+// A place on the file's raster, continuous ((0, 0) the outer top left corner
+// of its first sample), and where the picture shows it (continuous picture
+// pixels, (0, 0) the picture's top left corner), through the flip, the
+// 180-degree turn and the reduction; and back.
+RasterPoint PictureFromFile(const DisplayMapping& mapping, const RasterPoint& file);
+RasterPoint FileFromPicture(const DisplayMapping& mapping, const RasterPoint& picture);
 
 }  // namespace dusk

@@ -120,3 +120,22 @@ TEST(Readout, SampleAreaHoldsExactlyThePixelsThatShowSamples) {
 }
 
 }  // namespace
+
+// The continuous mapping agrees with the readout's: the centre of every
+// sample pixel of the cases above, mapped to the file, lies in the block
+// MapToFile names, and back on the picture it is that centre again.
+TEST(Readout, ContinuousPlacesAgreeWithTheReadout) {
+    for (const ReadoutCase& c : kCases) {
+        if (c.kind != PointKind::Sample) continue;
+        const dusk::RasterPoint centre{c.x + 0.5, c.y + 0.5};
+        const dusk::RasterPoint file = dusk::FileFromPicture(c.mapping, centre);
+        const int f = c.mapping.reduction;
+        EXPECT_GE(file.row, c.row) << c.what;
+        EXPECT_LT(file.row, c.row + f) << c.what;
+        EXPECT_GE(file.column, c.column) << c.what;
+        EXPECT_LT(file.column, c.column + f) << c.what;
+        const dusk::RasterPoint back = dusk::PictureFromFile(c.mapping, file);
+        EXPECT_NEAR(back.column, centre.column, 1e-9) << c.what;
+        EXPECT_NEAR(back.row, centre.row, 1e-9) << c.what;
+    }
+}
