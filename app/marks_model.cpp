@@ -2,6 +2,7 @@
 #include "app/marks_model.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace dusk::app {
 
@@ -37,6 +38,12 @@ void MarksModel::ShowImage(std::span<const std::uint8_t> file, const std::string
     marks_ = backend_->MarksOf(key_, error);
     endResetModel();
     Report(error);
+}
+
+void MarksModel::SetLongitudeWest(bool west) {
+    if (west == longitudeWest_) return;
+    longitudeWest_ = west;
+    if (!marks_.empty()) emit dataChanged(index(0, LongitudeColumn), index(rowCount() - 1, LongitudeColumn));
 }
 
 void MarksModel::Clear() {
@@ -124,8 +131,17 @@ QVariant MarksModel::data(const QModelIndex& index, int role) const {
     const RasterPoint first = m.points.empty() ? RasterPoint{} : m.points.front();
     switch (index.column()) {
         case KindColumn: return KindText(m.kind);
-        case LatitudeColumn: return m.inKilometres ? QString::number(m.latitude, 'f', 3) : QString();
-        case LongitudeColumn: return m.inKilometres ? QString::number(m.longitude, 'f', 3) : QString();
+        case LatitudeColumn:
+            if (!m.inKilometres) return QString();
+            return QStringLiteral("%1° %2").arg(std::abs(m.latitude), 0, 'f', 3).arg(m.latitude < 0 ? tr("S") : tr("N"));
+        case LongitudeColumn: {
+            if (!m.inKilometres) return QString();
+            // From 0 to 360, counted as the label counts, as the readout shows it.
+            double east = std::fmod(m.longitude, 360.0);
+            if (east < 0) east += 360.0;
+            const double shown = longitudeWest_ ? std::fmod(360.0 - east, 360.0) : east;
+            return QStringLiteral("%1° %2").arg(shown, 0, 'f', 3).arg(longitudeWest_ ? tr("W") : tr("E"));
+        }
         case LengthColumn: {
             const double value = m.kind == MarkKind::Crater ? m.diameter : m.length;
             return m.kind == MarkKind::Point ? QString() : QStringLiteral("%1 %2").arg(value, 0, 'f', 2).arg(unit);

@@ -33,6 +33,8 @@ public:
     // The image whose marks are shown: its file's bytes and name.
     void ShowImage(std::span<const std::uint8_t> file, const std::string& fileName);
     void Clear();
+    // Longitudes shown counted west, as the label counts them.
+    void SetLongitudeWest(bool west);
     bool HasImage() const { return !key_.empty(); }
 
     const std::vector<Mark>& Marks() const { return marks_; }
@@ -58,7 +60,8 @@ private:
     std::string key_;
     std::string fileName_;
     std::vector<Mark> marks_;
-    std::int64_t unstoredId_ = 0;  // ids, counted down, of marks the backend did not take
+    std::int64_t unstoredId_ = 0;
+    bool longitudeWest_ = false;  // ids, counted down, of marks the backend did not take
 };
 
 // The text of a mark's kind.

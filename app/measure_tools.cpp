@@ -105,6 +105,23 @@ private:
 
 }  // namespace
 
+std::vector<ProfileValue> ProfileValues(const Profile& profile, const QImage& picture, const DisplayMapping& mapping) {
+    const ImageState& s = State();
+    std::vector<ProfileValue> values;
+    values.reserve(profile.points.size());
+    for (const ProfilePoint& p : profile.points) {
+        ProfileValue v;
+        v.distance = profile.inKilometres ? p.distanceKm : p.distanceSamples;
+        const std::int64_t index = static_cast<std::int64_t>(p.row) * s.ImageWidth + p.column;
+        if (s.FileLength > 0 && index < s.FileLength) v.fileValue = s.OriginalImage[static_cast<std::size_t>(index)];
+        const RasterPoint shown = PictureFromFile(mapping, {p.column + 0.5, p.row + 0.5});
+        const QPoint pixel(static_cast<int>(std::floor(shown.column)), static_cast<int>(std::floor(shown.row)));
+        v.shownValue = picture.valid(pixel) ? qRed(picture.pixel(pixel)) : 0;
+        values.push_back(v);
+    }
+    return values;
+}
+
 MeasureTools::MeasureTools(QMainWindow& main, PanelDocks& panels)
     : QObject(&main), main_(main), panels_(panels), geodesy_(std::in_place) {
     setObjectName(QStringLiteral("MeasureTools"));
@@ -251,6 +268,7 @@ void MeasureTools::ShowImage(TChild* child) {
         imagePath_.clear();
     }
     geodesy_.emplace(s.Projection);
+    model_->SetLongitudeWest(s.Projection && s.Projection->positiveLongitudeWest);
     if (s.CurrentImagePath != imagePath_) {
         // Another image: its own marks; the drawing and the undo steps of the
         // last one go.
@@ -369,9 +387,9 @@ void MeasureTools::TakeMark() {
 bool MeasureTools::PointerEvent(QEvent* event) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     const QPointF position = mouse->position();
-    if (active_ == nullptr) {
+    if (active_ == nullptr || !active_->Drawing()) {
         if (event->type() == QEvent::MouseMove) PointProfileAt(position);
-        return false;
+        if (active_ == nullptr) return false;
     }
     const RasterPoint at = FileAt(position);
     switch (event->type()) {
@@ -454,20 +472,7 @@ void MeasureTools::ShowProfileOf(const Mark& mark) {
     profileMark_ = mark;
     const ImageState& s = State();
     const Profile profile = geodesy_->ProfileAlong(mark.points.front(), mark.points.back(), s.ImageWidth, s.ImageHeight);
-    const QImage& picture = child_->Picture();
-    const DisplayMapping mapping = CurrentDisplayMapping();
-    std::vector<ProfileValue> values;
-    values.reserve(profile.points.size());
-    for (const ProfilePoint& p : profile.points) {
-        ProfileValue v;
-        v.distance = profile.inKilometres ? p.distanceKm : p.distanceSamples;
-        const std::int64_t index = static_cast<std::int64_t>(p.row) * s.ImageWidth + p.column;
-        if (s.FileLength > 0 && index < s.FileLength) v.fileValue = s.OriginalImage[static_cast<std::size_t>(index)];
-        const RasterPoint shown = PictureFromFile(mapping, {p.column + 0.5, p.row + 0.5});
-        const QPoint pixel(static_cast<int>(std::floor(shown.column)), static_cast<int>(std::floor(shown.row)));
-        v.shownValue = picture.valid(pixel) ? qRed(picture.pixel(pixel)) : 0;
-        values.push_back(v);
-    }
+    std::vector<ProfileValue> values = ProfileValues(profile, child_->Picture(), CurrentDisplayMapping());
     profile_->ShowProfile(std::move(values), profile.inKilometres);
     profilePoints_ = profile.points;
 }

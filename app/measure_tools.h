@@ -9,11 +9,14 @@
 #include <QObject>
 #include <QPointer>
 
+#include "app/profile_panel.h"
 #include "core/map_projection.h"
+#include "core/readout.h"
 #include "geo/geodesy.h"
 #include "marks/mark.h"
 
 class QAction;
+class QImage;
 class QActionGroup;
 class QLabel;
 class QMainWindow;
@@ -32,6 +35,10 @@ class TChild;
 class TMeasurementsPanel;
 class TPictureView;
 class TProfilePanel;
+
+// The file's values and the values shown in `picture` (made through
+// `mapping`) at the points of `profile`, on the image of the record.
+std::vector<ProfileValue> ProfileValues(const Profile& profile, const QImage& picture, const DisplayMapping& mapping);
 
 // The measuring tools of the main window: the Measure menu and its own tool
 // bar, the tool in use drawing on the image window's picture (Esc leaves

@@ -22,7 +22,10 @@ TMeasurementsPanel::TMeasurementsPanel(MarksModel& model, QWidget* parent) : QWi
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The columns fit their figures as rows come and go; the user may widen them.
+    const auto fit = [this] { table_->resizeColumnsToContents(); };
+    connect(&model_, &QAbstractItemModel::rowsInserted, this, fit);
+    connect(&model_, &QAbstractItemModel::modelReset, this, fit);
     table_->installEventFilter(this);
     delete_ = new QPushButton(tr("&Delete"));
     delete_->setObjectName(QStringLiteral("DeleteMeasurement"));
