@@ -28,6 +28,7 @@
 #include "app/panel_docks.h"
 #include "app/picture_view.h"
 #include "app/profile_panel.h"
+#include "app/vector_state.h"
 #include "core/image_state.h"
 #include "core/readout.h"
 
@@ -347,11 +348,13 @@ void MeasureTools::ShowDraft() {
         return;
     }
     overlay_->SetDraft(active_->Draft(), active_->DraftCircle(), active_->Kind() == MarkKind::Area);
+    ClearUpperVectorState();
     const QString live = active_->LiveText(*geodesy_);
     if (!live.isEmpty()) main_.statusBar()->showMessage(live);
 }
 
 void MeasureTools::TakeMark() {
+    ClearUpperVectorState();
     const std::optional<Mark> mark = active_->TakeMark(*geodesy_);
     if (!mark) return;
     storeFailed_ = false;
@@ -471,6 +474,7 @@ void MeasureTools::ShowProfileOf(const Mark& mark) {
     if (mark.points.size() < 2 || child_ == nullptr) return;
     profileMark_ = mark;
     const ImageState& s = State();
+    ClearUpperVectorState();
     const Profile profile = geodesy_->ProfileAlong(mark.points.front(), mark.points.back(), s.ImageWidth, s.ImageHeight);
     std::vector<ProfileValue> values = ProfileValues(profile, child_->Picture(), CurrentDisplayMapping());
     profile_->ShowProfile(std::move(values), profile.inKilometres);

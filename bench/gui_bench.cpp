@@ -39,6 +39,7 @@
 #include "app/measure_tool.h"
 #include "app/measure_tools.h"
 #include "app/picture_view.h"
+#include "app/vector_state.h"
 #include "app/overview_window.h"
 #include "core/image_state.h"
 
@@ -327,6 +328,7 @@ void BM_Profile1500(benchmark::State& bench, bool values, bool window) {
     const dusk::DisplayMapping mapping = dusk::CurrentDisplayMapping();
     std::size_t points = 0;
     for (auto _ : bench) {
+        dusk::app::ClearUpperVectorState();  // as the program does before a profile
         const dusk::Profile profile = geodesy.ProfileAlong({5, 5}, {1030, 1115}, kTall.width, kTall.height);
         points = profile.points.size();
         if (!values) continue;
