@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include <QDockWidget>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QUndoStack>
@@ -63,6 +65,7 @@ private slots:
     void undoAndRedoAddedAndDeletedRows();
     void marksStayAtTheirFilePlace();
     void aStoreThatCannotBeWrittenIsSaidSo();
+    void everyPanelOpenKeepsApart();
     void windowKeysWorkFromAPanel_data();
     void windowKeysWorkFromAPanel();
 
@@ -269,6 +272,39 @@ void MeasureTest::aStoreThatCannotBeWrittenIsSaidSo() {
     QCOMPARE(int(Marks().size()), 1);
     QVERIFY(form_->statusBar()->currentMessage().contains("cannot be written"));
     QCOMPARE(form_->findChild<QLabel*>("MarksStoreNote")->text(), QStringLiteral("Marks not kept"));
+}
+
+// Every panel open at once: no two shown panels overlap, none covers the
+// status bar or the image window, those of one side share it (as tabs on
+// a small screen), and Label Keywords opens as wide as it was made where
+// there is room.
+void MeasureTest::everyPanelOpenKeepsApart() {
+    OpenTile(true);
+    for (const char* item : {"Histogram1", "LabelKeywords1", "CollectionOverview1", "Measurements1", "ProfilePanel1"}) {
+        Trigger(item);
+        QVERIFY2(Action(item)->isChecked(), item);
+    }
+    QApplication::processEvents();
+    const QRect screen = form_->screen()->availableGeometry();
+    const bool small = screen.width() < 1600 || screen.height() < 900;
+    const QRect bar = form_->statusBar()->geometry();
+    const QRect image(form_->CurrentChild()->mapTo(form_, QPoint(0, 0)), form_->CurrentChild()->size());
+    QList<QDockWidget*> shown;
+    for (QDockWidget* dock : form_->findChildren<QDockWidget*>()) {
+        const bool left = dock->objectName() == "LabelKeywordsWindowDock" || dock->objectName() == "MeasurementsPanelDock";
+        QCOMPARE(form_->dockWidgetArea(dock), left ? Qt::LeftDockWidgetArea : Qt::RightDockWidgetArea);
+        QCOMPARE(!form_->tabifiedDockWidgets(dock).isEmpty(), small);
+        if (dock->visibleRegion().isEmpty()) continue;
+        QVERIFY2(!dock->geometry().intersects(bar), qPrintable(dock->objectName()));
+        QVERIFY2(!dock->geometry().intersects(image), qPrintable(dock->objectName()));
+        for (QDockWidget* other : shown) {
+            QVERIFY2(!dock->geometry().intersects(other->geometry()),
+                     qPrintable(dock->objectName() + " " + other->objectName()));
+        }
+        shown << dock;
+    }
+    QCOMPARE(int(shown.size()), small ? 2 : 5);
+    if (!small) QVERIFY(form_->findChild<QDockWidget*>("LabelKeywordsWindowDock")->width() >= 600);
 }
 
 void MeasureTest::windowKeysWorkFromAPanel_data() {
