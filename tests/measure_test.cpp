@@ -16,6 +16,7 @@
 
 #include "app/marks_backend.h"
 #include "app/marks_model.h"
+#include "app/marks_overlay.h"
 #include "app/measure_tool.h"
 #include "app/measure_tools.h"
 #include "app/measurements_panel.h"
@@ -65,6 +66,7 @@ private slots:
     void undoAndRedoAddedAndDeletedRows();
     void marksStayAtTheirFilePlace();
     void aStoreThatCannotBeWrittenIsSaidSo();
+    void profilePointerMarksThePictureAndBack();
     void everyPanelOpenKeepsApart();
     void windowKeysWorkFromAPanel_data();
     void windowKeysWorkFromAPanel();
@@ -272,6 +274,35 @@ void MeasureTest::aStoreThatCannotBeWrittenIsSaidSo() {
     QCOMPARE(int(Marks().size()), 1);
     QVERIFY(form_->statusBar()->currentMessage().contains("cannot be written"));
     QCOMPARE(form_->findChild<QLabel*>("MarksStoreNote")->text(), QStringLiteral("Marks not kept"));
+}
+
+// The pointer over the plot rings its point on the line; the pointer near
+// the line on the picture marks its point on the plot.
+void MeasureTest::profilePointerMarksThePictureAndBack() {
+    OpenTile(false);  // distances in samples
+    Trigger("MeasureProfile1");
+    Drag({100, 300}, {700, 300});
+    QTest::keyClick(View(), Qt::Key_Escape);
+    auto* plot = form_->findChild<dusk::app::ProfilePlot*>("ProfilePlot");
+    auto* overlay = form_->findChild<dusk::app::MarksOverlay*>("MarksOverlay");
+    const std::vector<dusk::app::ProfileValue>& values = Tools()->ProfilePanel()->Values();
+    QCOMPARE(int(values.size()), 601);
+    QTRY_VERIFY(plot->isVisible());
+    for (const double part : {0.25, 0.5, 0.9}) {
+        const int x = plot->width() / 10 + static_cast<int>(part * plot->width() * 0.8);
+        QTest::mouseMove(plot, QPoint(x, plot->height() / 2));
+        const int index = plot->Marked();
+        QVERIFY(index >= 0);
+        QVERIFY(overlay->ProfilePoint().has_value());
+        QVERIFY(std::abs(overlay->ProfilePoint()->column - (100 + values[std::size_t(index)].distance)) <= 1.0);
+        QCOMPARE(overlay->ProfilePoint()->row, 300.5);
+    }
+    QTest::mouseMove(View(), QPoint(400, 302));
+    const int index = Tools()->ProfilePanel()->MarkedPoint();
+    QVERIFY(index >= 0);
+    QVERIFY(std::abs(values[std::size_t(index)].distance - 300) <= 1.0);
+    QTest::mouseMove(View(), QPoint(400, 360));  // away from the line
+    QCOMPARE(Tools()->ProfilePanel()->MarkedPoint(), -1);
 }
 
 // Every panel open at once: no two shown panels overlap, none covers the
