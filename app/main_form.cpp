@@ -26,6 +26,7 @@
 #include "app/histogram_window.h"
 #include "app/info_box.h"
 #include "app/label_keywords_window.h"
+#include "app/measure_tools.h"
 #include "app/overview_window.h"
 #include "app/panel_docks.h"
 #include "app/quad_browser.h"
@@ -97,6 +98,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     SetUpZoomField();
     SetUpLabelKeywords();
     SetUpQuadBrowser();
+    measure_ = new MeasureTools(*this, *panels_);
 }
 
 TMainForm::~TMainForm() = default;
@@ -243,6 +245,7 @@ void TMainForm::PresentBitmap(const WorkingBuffers& buffers) {
     currentChild_->ShowPicture(picture);
     quadBrowser_->PictureShown(currentChild_);
     ShowLevels();
+    measure_->ShowImage(currentChild_);
     // Measured only while someone looks.
     if (panels_->IsOpen(histogram_)) histogram_->ShowRender(MeasureRenderedPicture());
 }

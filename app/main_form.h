@@ -37,6 +37,7 @@ class TLabelKeywordsWindow;
 class TOverviewWindow;
 class TQuadBrowser;
 class TInfoBox;
+class MeasureTools;
 class PanelDocks;
 class ScanTimer;
 
@@ -204,6 +205,7 @@ private:
     TLabelKeywordsWindow* labelKeywords_ = nullptr;  // LabelKeywordsWindow
     TOverviewWindow* overview_ = nullptr;    // OverviewWindow
     PanelDocks* panels_ = nullptr;  // the docks that hold the three windows above
+    MeasureTools* measure_ = nullptr;  // the Measure menu, its tools and panels
     std::unique_ptr<ScanTimer> timer1_;  // Timer1
     QPointer<TChild> currentChild_;
     ImageChooser chooser_;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/panel_docks.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,24 +41,26 @@ QDockWidget* PanelDocks::Add(QWidget* content, Side side, QAction* item) {
     dock->setObjectName(content->objectName() + QStringLiteral("Dock"));
     dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                       QDockWidget::DockWidgetFloatable);
+    // The width the panel was made for, before the dock takes it over.
+    const int width = content->width();
     dock->setWidget(content);
     // A floating panel is a window of its own: the window's keys work there too.
     dock->addActions(main_.actions());
-    // Where the screen is small every panel shares the right side as a tab.
-    const bool shortRoom = RoomIsShort();
-    const Side placed = shortRoom ? Side::Right : side;
-    const Qt::DockWidgetArea area = placed == Side::Right ? Qt::RightDockWidgetArea : Qt::LeftDockWidgetArea;
+    const Qt::DockWidgetArea area = side == Side::Right ? Qt::RightDockWidgetArea : Qt::LeftDockWidgetArea;
     main_.addDockWidget(area, dock, Qt::Vertical);
-    for (const Panel& other : panels_) {
-        if (shortRoom || other.side == placed) {
-            if (shortRoom) main_.tabifyDockWidget(other.dock, dock);
-            break;
+    // Where the screen is small the panels of one side share one place as tabs.
+    if (RoomIsShort()) {
+        for (const Panel& other : panels_) {
+            if (other.side == side) {
+                main_.tabifyDockWidget(other.dock, dock);
+                break;
+            }
         }
     }
     dock->hide();
     content->installEventFilter(this);
     dock->installEventFilter(this);
-    panels_.push_back({content, dock, item, placed});
+    panels_.push_back({content, dock, item, side, width});
     return dock;
 }
 
@@ -78,6 +82,18 @@ void PanelDocks::Open(QWidget* content) {
     panel->dock->show();
     panel->dock->raise();  // its tab comes to the front
     panel->item->setChecked(true);
+    // A docked side column opens as wide as its widest panel was made,
+    // within a quarter of the window where the room is short.
+    if (panel->dock->isFloating()) return;
+    int width = 0;
+    for (const Panel& other : panels_) {
+        if (other.side == panel->side && !other.dock->isHidden() && !other.dock->isFloating()) {
+            width = std::max(width, other.width);
+        }
+    }
+    if (RoomIsShort()) width = std::min(width, main_.width() / 4);
+    width = std::max(width, panel->dock->minimumSizeHint().width());
+    if (panel->dock->width() < width) main_.resizeDocks({panel->dock}, {width}, Qt::Horizontal);
 }
 
 void PanelDocks::Close(QWidget* content) {

@@ -13,8 +13,10 @@ class QWidget;
 
 namespace dusk::app {
 
-// The panels of the main window as its dock widgets: placed where they
-// never cover the picture (tabbed together where the screen is small),
+// The panels of the main window as its dock widgets at its left and right:
+// placed where they never cover the picture or each other (those of one
+// side tabbed together where the screen is small), each side opening as wide
+// as its panels were made,
 // floatable and closable, with the View item of each checked while it is
 // open. The window's command keys reach its commands while a panel has
 // the focus, also from a line edit that would take them for itself.
@@ -43,6 +45,7 @@ private:
         QDockWidget* dock;
         QAction* item;
         Side side;
+        int width;  // the width it was made for
     };
     const Panel* Find(const QObject* contentOrDock) const;
     bool RoomIsShort() const;

@@ -8,13 +8,17 @@
 // open, which measures and draws every render. The Collection Overview of
 // 1,000 entries: its first screenful, all of it with the event loop's
 // latency meanwhile, and the memory its thumbnails take. The tiles' outlines
-// over a browse image of the sample volume, repainted.
+// over a browse image of the sample volume, repainted. The measuring tools
+// on a polar map of 1 km per sample: the live figures of a line of four
+// segments as the pointer moves, alone and with the repaint of the picture
+// and its marks; a profile along a line of 1,500 samples.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -28,8 +32,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QMouseEvent>
+#include <QPointingDevice>
+
 #include "app/child.h"
 #include "app/main_form.h"
+#include "app/measure_tool.h"
+#include "app/measure_tools.h"
+#include "app/picture_view.h"
+#include "app/vector_state.h"
 #include "app/overview_window.h"
 #include "core/image_state.h"
 
@@ -274,6 +285,81 @@ void BM_FootprintsRepaint(benchmark::State& bench, bool footprints) {
     std::filesystem::remove_all(folder);
 }
 
+dusk::MapProjection PolarMap() {
+    dusk::MapProjection p;
+    p.type = "POLAR STEREOGRAPHIC";
+    p.aAxisRadius = p.bAxisRadius = p.cAxisRadius = 6051.8;
+    p.centerLatitude = 90;
+    p.lineProjectionOffset = 330;
+    p.sampleProjectionOffset = 526;
+    p.mapScale = 1;
+    return p;
+}
+
+// The computation alone: the pointer's new place and the figures of the
+// line drawn so far to it.
+void BM_MeasureLive(benchmark::State& bench) {
+    const dusk::RasterGeodesy geodesy(PolarMap());
+    dusk::app::DistanceTool tool;
+    for (const dusk::RasterPoint p : {dusk::RasterPoint{100, 100}, {300, 180}, {420, 400}, {600, 420}}) {
+        tool.Press(p);
+        tool.Release(p, 1);
+    }
+    double x = 0;
+    for (auto _ : bench) {
+        x = x > 400 ? 0 : x + 1;
+        tool.Move({700 + x, 500 - x / 2});
+        benchmark::DoNotOptimize(tool.LiveText(geodesy));
+    }
+}
+
+// A pointer move over the picture with the Distance tool drawing, through
+// to the painted window (the status bar, the picture and its marks).
+void BM_MeasureMoveRepaint(benchmark::State& bench) {
+    Session session(kWide, false, false);
+    dusk::State().Projection = PolarMap();
+    session.form.ContrastUp();  // shown again: measured on the map
+    auto* tools = session.form.findChild<dusk::app::MeasureTools*>("MeasureTools");
+    tools->Use(dusk::MarkKind::Distance);
+    auto* view = session.form.CurrentChild()->findChild<dusk::app::TPictureView*>("Image");
+    const auto send = [view](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, view->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          buttons, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    for (const QPointF p : {QPointF(100, 100), QPointF(300, 180), QPointF(420, 400)}) {
+        send(QEvent::MouseButtonPress, p, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, p, Qt::NoButton);
+    }
+    QApplication::processEvents();
+    double x = 0;
+    for (auto _ : bench) {
+        x = x > 200 ? 0 : x + 1;
+        send(QEvent::MouseMove, QPointF(500 + x, 450 - x / 2), Qt::NoButton);
+        QApplication::processEvents();  // the overlay and the status bar paint
+    }
+}
+
+// The profile of a 1,500-sample line across a 1036 x 1120 image: its points
+// with their distances on the body and the file's and the shown values.
+void BM_Profile1500(benchmark::State& bench, bool values, bool window) {
+    const dusk::RasterGeodesy geodesy(PolarMap());
+    std::optional<Session> session;
+    if (window) session.emplace(kTall, false, false);
+    const QImage picture = window ? session->form.CurrentChild()->Picture() : QImage();
+    const dusk::DisplayMapping mapping = dusk::CurrentDisplayMapping();
+    std::size_t points = 0;
+    for (auto _ : bench) {
+        dusk::app::ClearUpperVectorState();  // as the program does before a profile
+        const dusk::Profile profile = geodesy.ProfileAlong({5, 5}, {1030, 1115}, kTall.width, kTall.height);
+        points = profile.points.size();
+        if (!values) continue;
+        const std::vector<dusk::app::ProfileValue> plotted = dusk::app::ProfileValues(profile, picture, mapping);
+        benchmark::DoNotOptimize(plotted.data());
+    }
+    bench.counters["points"] = static_cast<double>(points);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -303,6 +389,14 @@ int main(int argc, char** argv) {
     fast(benchmark::RegisterBenchmark("GuiPanRepaint/1036x1120/1x", BM_PanRepaint, 0));
     fast(benchmark::RegisterBenchmark("GuiFootprintsRepaint/16-tiles", BM_FootprintsRepaint, true));
     fast(benchmark::RegisterBenchmark("GuiFootprintsRepaint/none", BM_FootprintsRepaint, false));
+    const auto micro = [](benchmark::internal::Benchmark* b) {
+        b->Unit(benchmark::kMicrosecond)->MinTime(0.5)->Repetitions(5)->ReportAggregatesOnly(true);
+    };
+    micro(benchmark::RegisterBenchmark("MeasureLive/distance-4-segments", BM_MeasureLive));
+    micro(benchmark::RegisterBenchmark("GuiMeasureMove/1052x660", BM_MeasureMoveRepaint));
+    micro(benchmark::RegisterBenchmark("GuiProfile/1500-samples", BM_Profile1500, true, true));
+    micro(benchmark::RegisterBenchmark("GuiProfile/1500-samples/geodesy-only", BM_Profile1500, false, true));
+    micro(benchmark::RegisterBenchmark("GuiProfile/1500-samples/geodesy-only/no-window", BM_Profile1500, false, false));
     for (const bool all : {false, true}) {
         benchmark::RegisterBenchmark(all ? "GuiOverview/1000x1052x660/all" : "GuiOverview/1000x1052x660/first-screen",
                                      BM_Overview, all)
