@@ -177,6 +177,14 @@ void TChild::ZoomTo(double scale, QPointF anchor) {
     if (pointer_) ReportPointer(*pointer_);
 }
 
+void TChild::CentreOn(QPointF picturePoint) {
+    const QPointF ideal = image_->PositionOf(picturePoint) + image_->pos() -
+                          QRectF(scroll_->viewport()->rect()).center() +
+                          QPointF(scroll_->horizontalScrollBar()->value(), scroll_->verticalScrollBar()->value());
+    scroll_->horizontalScrollBar()->setValue(qRound(ideal.x()));
+    scroll_->verticalScrollBar()->setValue(qRound(ideal.y()));
+}
+
 bool TChild::WheelZoom(QWheelEvent* wheel) {
     if (!(wheel->modifiers() & Qt::ControlModifier)) return false;
     wheelTurn_ += wheel->angleDelta().y();

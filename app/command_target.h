@@ -51,6 +51,8 @@ public:
     virtual void ToggleLabelKeywords() = 0;
     // Opens the Collection Overview window, or closes it while it is open.
     virtual void ToggleOverview() = 0;
+    // Opens the Quad Mosaic window on the quad of the image on display.
+    virtual void ShowQuadMosaic() = 0;
     virtual void SetScanPause(int milliseconds) = 0;
     virtual void About() = 0;
     virtual void ImageInfo() = 0;

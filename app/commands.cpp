@@ -127,6 +127,7 @@ constexpr std::array kCommands{
     MarkItem(Cmd::HistogramItem, "Histogram1", "&Histogram", Place::ViewMenu, &T::ToggleHistogram, -1, "Ctrl+H"),
     MarkItem(Cmd::LabelKeywordsItem, "LabelKeywords1", "Label &Keywords", Place::ViewMenu, &T::ToggleLabelKeywords, -1, "Ctrl+K"),
     ViewItem(Cmd::OverviewItem, "CollectionOverview1", "Collection &Overview", "Ctrl+T", &T::ToggleOverview, Press::Mark),
+    ViewItem(Cmd::QuadMosaicItem, "QuadMosaic1", "Quad &Mosaic", nullptr, &T::ShowQuadMosaic),
     MarkItem(Cmd::ScanPause2Item, "N2seconds1", "2 seconds", Place::ScanMenu, &T::SetScanPause, 2000),
     MarkItem(Cmd::ScanPause3Item, "N3seconds1", "3 seconds", Place::ScanMenu, &T::SetScanPause, 3000),
     MarkItem(Cmd::ScanPause4Item, "N4seconds1", "4 seconds", Place::ScanMenu, &T::SetScanPause, 4000),

@@ -33,6 +33,7 @@ class TChild;
 class THistogramWindow;
 class TLabelKeywordsWindow;
 class TOverviewWindow;
+class TQuadMosaicWindow;
 class TInfoBox;
 class ScanTimer;
 
@@ -99,6 +100,7 @@ public:
     void ToggleHistogram() override;
     void ToggleLabelKeywords() override;
     void ToggleOverview() override;
+    void ShowQuadMosaic() override;
     void SetScanPause(int milliseconds) override;
     void About() override;
     void ImageInfo() override;
@@ -184,6 +186,7 @@ private:
     THistogramWindow* histogram_ = nullptr;  // HistogramWindow
     TLabelKeywordsWindow* labelKeywords_ = nullptr;  // LabelKeywordsWindow
     TOverviewWindow* overview_ = nullptr;    // OverviewWindow
+    TQuadMosaicWindow* quadMosaic_ = nullptr;
     std::unique_ptr<ScanTimer> timer1_;  // Timer1
     QPointer<TChild> currentChild_;
     ImageChooser chooser_;

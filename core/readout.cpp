@@ -8,20 +8,24 @@
 
 namespace dusk {
 
-DisplayMapping CurrentDisplayMapping() {
-    const ImageState& s = State();
+DisplayMapping MappingFor(const OptionFlags& options, std::int32_t width, std::int32_t height, bool unprocessed) {
     DisplayMapping m;
-    m.width = s.ImageWidth;
-    m.height = s.ImageHeight;
-    if (s.ShownUnprocessed) return m;
-    m.rowsFlipped = s.ActiveOptions[OptFlipVertically] == 0;
-    m.rotated = IsOn(s.ActiveOptions[OptRotate]);
-    if (IsOn(s.ActiveOptions[OptMinimizeQuarter])) {
+    m.width = width;
+    m.height = height;
+    if (unprocessed) return m;
+    m.rowsFlipped = options[OptFlipVertically] == 0;
+    m.rotated = IsOn(options[OptRotate]);
+    if (IsOn(options[OptMinimizeQuarter])) {
         m.reduction = 4;
-    } else if (IsOn(s.ActiveOptions[OptMinimizeHalf])) {
+    } else if (IsOn(options[OptMinimizeHalf])) {
         m.reduction = 2;
     }
     return m;
+}
+
+DisplayMapping CurrentDisplayMapping() {
+    const ImageState& s = State();
+    return MappingFor(s.ActiveOptions, s.ImageWidth, s.ImageHeight, s.ShownUnprocessed);
 }
 
 PictureArea SampleArea(const DisplayMapping& m) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace dusk {
@@ -26,6 +27,11 @@ struct PictureArea {
 // or a reduced picture without the grey field around it (cut to the picture
 // where a reduced one would reach past its edge).
 PictureArea SampleArea(const DisplayMapping& mapping);
+
+// The mapping of a width x height raster rendered with `options` active, or
+// with no stage at all (`unprocessed`, as "Original Image").
+DisplayMapping MappingFor(const std::array<std::int32_t, 9>& options, std::int32_t width, std::int32_t height,
+                          bool unprocessed);
 
 // The mapping of the picture on display: from the active options, or with no
 // stage at all after "Original Image" (ShownUnprocessed).

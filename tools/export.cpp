@@ -3,6 +3,8 @@
 
 #include <ostream>
 
+#include "tools/mosaic_module.h"
+
 namespace dusk {
 
 int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress) {
@@ -20,6 +22,7 @@ int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::
         case ParseOutcome::Run:
             break;
     }
+    if (parsed.settings.mosaic) return RunMosaic(parsed.settings, err);
     if (parsed.settings.stats) return RunStats(parsed.settings, out, err);
     return RunExport(parsed.settings, err, progress);
 }

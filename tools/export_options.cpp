@@ -65,6 +65,7 @@ std::string ExportUsage() {
     return "usage: duskmapper-export [OPTIONS] IMAGE... -o OUTPUT\n"
            "       duskmapper-export --stats [OPTIONS] IMAGE...\n"
            "       duskmapper-export --thumbnails SIZE [OPTIONS] IMAGE... -o FOLDER\n"
+           "       duskmapper-export --mosaic [OPTIONS] IMAGE... -o QUAD.tif\n"
            "\n"
            "Renders Venera 15 and 16 radar images to 24-bit bitmap files (or 8-bit grey\n"
            "PNG or TIFF files) with the corrections of the desktop program. With one\n"
@@ -98,6 +99,11 @@ std::string ExportUsage() {
            "  --thumbnails SIZE    write NAME.png into the folder OUTPUT for each IMAGE: its\n"
            "                       picture shrunk by area averaging to at most SIZE pixels\n"
            "                       on its longer side (8-bit grey)\n"
+           "  --mosaic             write the IMAGEs, the tiles of a quad, as one mosaic\n"
+           "                       placed by their georeference in the first tile's\n"
+           "                       projection: a COG GeoTIFF with an alpha band, or a\n"
+           "                       grey and alpha PNG where OUTPUT ends in .png; stored\n"
+           "                       level 0 is no data\n"
            "  -j, --jobs N         convert N images at a time (default: one per core);\n"
            "                       messages and outputs are the same for any N\n"
            "  --quiet              no progress display\n"
@@ -148,6 +154,10 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
         }
         if (arg == "--stats") {
             settings.stats = true;
+            continue;
+        }
+        if (arg == "--mosaic") {
+            settings.mosaic = true;
             continue;
         }
         if (arg.rfind("-o", 0) == 0) {
@@ -239,6 +249,9 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
     if (settings.stats && settings.thumbnails > 0) return UsageError("--stats and --thumbnails cannot be combined");
     if (settings.thumbnails > 0 && settings.format && *settings.format != PictureFormat::Png) {
         return UsageError("--thumbnails writes PNG files: --format cannot be another");
+    }
+    if (settings.mosaic && (settings.stats || settings.thumbnails > 0 || settings.format)) {
+        return UsageError("--mosaic writes one GeoTIFF or PNG: not combined with --stats, --thumbnails or --format");
     }
     if (!settings.stats && !outputGiven) return UsageError("no output given (-o OUTPUT)");
     if (settings.original && correctionGiven) {

@@ -34,6 +34,9 @@ struct ExportSettings {
     // Write a PNG thumbnail no larger than this on its longer side for each
     // input, into the output folder, instead of the bitmap; 0 for bitmaps.
     std::int32_t thumbnails = 0;
+    // Write the inputs, the tiles of a quad, as one mosaic placed by their
+    // georeference to OUTPUT: a COG GeoTIFF, or a PNG where OUTPUT ends in .png.
+    bool mosaic = false;
     std::vector<std::string> inputs;
     std::string output;
 };
