@@ -314,6 +314,42 @@ bool Resample(const MosaicGrid& grid, const MosaicTile& place, int w, int h, std
     return true;
 }
 
+bool StoredData(const ImageState& s, const FilePoint& point) {
+    const std::int64_t at = static_cast<std::int64_t>(point.row) * s.ImageWidth + point.column;
+    return point.kind == PointKind::Sample && at >= 0 && at < s.FileLength &&
+           s.OriginalImage[static_cast<std::size_t>(at)] != 0;
+}
+
+// Coverage of the picture's sample area from the stored samples of the
+// record: 0, or beyond the file's data, is none. Along a row the file point
+// moves by one step; where a row's ends confirm it, the row is walked so,
+// else sample by sample through MapToFile.
+std::vector<std::uint8_t> CoverageOf(const DisplayMapping& mapping, const PictureArea& area) {
+    const ImageState& s = State();
+    std::vector<std::uint8_t> coverage(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height));
+    for (int y = 0; y < area.height; ++y) {
+        std::uint8_t* out = coverage.data() + static_cast<std::size_t>(y) * area.width;
+        const int py = area.y + y;
+        const FilePoint first = MapToFile(mapping, area.x, py);
+        const FilePoint second = MapToFile(mapping, area.x + 1, py);
+        const FilePoint last = MapToFile(mapping, area.x + area.width - 1, py);
+        const int stepColumn = second.column - first.column;
+        const int stepRow = second.row - first.row;
+        const bool straight = area.width > 1 && first.kind == PointKind::Sample && last.kind == PointKind::Sample &&
+                              last.column == first.column + (area.width - 1) * stepColumn &&
+                              last.row == first.row + (area.width - 1) * stepRow;
+        if (!straight) {
+            for (int x = 0; x < area.width; ++x) out[x] = StoredData(s, MapToFile(mapping, area.x + x, py)) ? 255 : 0;
+            continue;
+        }
+        FilePoint point = first;
+        for (int x = 0; x < area.width; ++x, point.column += stepColumn, point.row += stepRow) {
+            out[x] = StoredData(s, point) ? 255 : 0;
+        }
+    }
+    return coverage;
+}
+
 }  // namespace
 
 MosaicPlan PlanMosaic(const std::string& directory, const std::vector<std::string>& names,
@@ -354,17 +390,7 @@ RenderedTile RenderMosaicTile(const MosaicPlan& plan, std::size_t index) {
         }
         const PictureArea area = SampleArea(mapping);
         GreyPicture picture = CropPicture(*whole, area);
-        // Coverage from the stored samples: 0, or beyond the file's data, is none.
-        std::vector<std::uint8_t> coverage(picture.samples.size());
-        for (int y = 0; y < area.height; ++y) {
-            for (int x = 0; x < area.width; ++x) {
-                const FilePoint point = MapToFile(mapping, area.x + x, area.y + y);
-                const std::int64_t at = static_cast<std::int64_t>(point.row) * s.ImageWidth + point.column;
-                const bool data = point.kind == PointKind::Sample && at < s.FileLength &&
-                                  s.OriginalImage[static_cast<std::size_t>(at)] != 0;
-                coverage[static_cast<std::size_t>(y) * area.width + x] = data ? 255 : 0;
-            }
-        }
+        std::vector<std::uint8_t> coverage = CoverageOf(mapping, area);
         int left = 0;
         int top = 0;
         if (OnLattice(plan.grid, georeference->wkt, georeference->transform, left, top)) {
