@@ -39,7 +39,7 @@ void TMainForm::ShowQuadMosaic() {
                 const std::string name = NamePart(FileSystemPath(path).toStdString());
                 for (int i = 0; i < s.FileCount; ++i) {
                     if (s.FileList[static_cast<std::size_t>(i)] != name) continue;
-                    if (StepTo(i)) ShowListEntry();
+                    if (StepTo(i + 1)) ShowListEntry();  // positions count from 1
                     break;
                 }
                 raise();
