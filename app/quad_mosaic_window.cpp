@@ -140,6 +140,7 @@ void TQuadMosaicWindow::ShowQuad(const std::string& directory, const std::vector
     plan_ = plan;
     canvas_ = std::make_unique<MosaicCanvas>(plan->grid);
     renderFailures_.clear();
+    collected_.assign(plan->tiles.size(), false);
     placed_ = 0;
     failed_ = 0;
     const int w = plan->grid.width;
@@ -214,12 +215,14 @@ void TQuadMosaicWindow::Collect() {
     const int w = canvas_->width;
     for (const RenderedTile& tile : done) {
         if (!tile.failure.empty()) {
+            collected_[tile.tile] = true;
             renderFailures_.push_back(tile.failure);
             ++failed_;
             continue;
         }
         PlaceTile(*canvas_, tile);
         ++placed_;
+        collected_[tile.tile] = true;
         const int x0 = std::max(0, tile.left);
         const int x1 = std::min(w, tile.left + tile.width);
         const int y0 = std::max(0, tile.top);
@@ -240,8 +243,22 @@ void TQuadMosaicWindow::Collect() {
         leftOut_->setText(LeftOutText());
         save_->setEnabled(placed_ > 0);
     } else if (!refresher_->isActive()) {
+        // Shown at once, then at most once a period while more arrive.
+        Refresh();
         refresher_->start();
     }
+}
+
+bool TQuadMosaicWindow::ViewPlaced() const {
+    if (!plan_ || shown_.isNull()) return true;
+    const QRect visible = scroll_->viewport()->rect().translated(-view_->pos());
+    const QRectF seen = QRectF(view_->PicturePointAt(visible.topLeft()), view_->PicturePointAt(visible.bottomRight()))
+                            .normalized();
+    for (std::size_t i = 0; i < plan_->tiles.size(); ++i) {
+        const MosaicTile& t = plan_->tiles[i];
+        if (QRectF(QPointF(t.left, t.top), QPointF(t.right, t.bottom)).intersects(seen) && !collected_[i]) return false;
+    }
+    return !dirty_;
 }
 
 void TQuadMosaicWindow::Refresh() {

@@ -57,6 +57,8 @@ public:
     bool SaveTo(const QString& path, QString& error);
 
     bool Finished() const;
+    // Every tile under the visible part is placed and shown.
+    bool ViewPlaced() const;
     int TilesPlaced() const { return placed_; }
     int TilesPlanned() const;
     // What the mosaic left out, one line each.
@@ -96,6 +98,7 @@ private:
     std::unique_ptr<MosaicCanvas> canvas_;
     QImage shown_;  // Grayscale8 over the canvas, chequer where no tile is
     std::vector<std::uint8_t> shownPixels_;
+    std::vector<bool> collected_;  // by tile of the plan
     int placed_ = 0;
     int failed_ = 0;
     bool fitted_ = true;

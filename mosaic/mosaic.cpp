@@ -34,7 +34,7 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 
 // The largest grid a mosaic is made on: far beyond any quad, short of what a
 // label with absurd bounds could ask for.
-constexpr double kMostPixels = 400e6;
+constexpr double kMostPixels = 128e6;
 // How close to a whole pixel an offset must be to count as one.
 constexpr double kOnLattice = 1e-6;
 

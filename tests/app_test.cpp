@@ -75,7 +75,7 @@ const std::set<QString> kImageCommands{
     "ShadingUp1",   "CloseImage1",  "FlipVertically2", "Rotate2",   "Despeckle1",   "Stretch1",
     "MissingLines1", "InvertDisplay1", "Minimize2", "Minimize142",  "ContrastDown1", "ContrastUp1",
     "BrightnessDown1", "BrightnessUp1", "OriginalImage1", "ZoomIn1", "ZoomOut1", "ActualSize1",
-    "FitToWindow1", "CollectionOverview1",
+    "FitToWindow1", "CollectionOverview1", "QuadMosaic1",
 };
 const std::set<QString> kOpenCommands{"Open1", "FileOpenBtn"};
 const QStringList kOptionButtons{"ToolButton10", "ToolButton12", "ToolButton13", "ToolButton18",
@@ -292,9 +292,9 @@ void AppTest::menuItems_data() {
                            << kOptionItems;
     QTest::newRow("View") << "View1" << "&View"
                           << QStringList{"Toolbar1", "ZoomIn1", "ZoomOut1", "ActualSize1", "FitToWindow1", "Histogram1",
-                                         "LabelKeywords1", "CollectionOverview1"}
+                                         "LabelKeywords1", "CollectionOverview1", "QuadMosaic1"}
                           << QStringList{"Toolbar", "Zoom &In", "Zoom &Out", "&Actual Size", "&Fit to Window", "&Histogram",
-                                         "Label &Keywords", "Collection &Overview"}
+                                         "Label &Keywords", "Collection &Overview", "Quad &Mosaic"}
                           << QStringList{"Toolbar1", "FitToWindow1", "Histogram1", "LabelKeywords1", "CollectionOverview1"};
     const QStringList pauses{"N2seconds1", "N3seconds1", "N4seconds1", "N5seconds1"};
     QTest::newRow("Scan-pause") << "Scan1" << "&Scan-pause" << pauses

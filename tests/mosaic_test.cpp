@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,39 @@ TEST_F(SampleMosaic, FilesPlaceTheCornersAndKeepNoDataApart) {
     EXPECT_EQ(GDALGetRasterCount(picture), 2);
     EXPECT_EQ(GDALGetRasterColorInterpretation(GDALGetRasterBand(picture, 2)), GCI_AlphaBand);
     GDALClose(picture);
+}
+
+// duskmapper-export --mosaic writes the same picture as the library builds
+// for the window, through its module.
+TEST_F(SampleMosaic, ExporterWritesTheWindowsPicture) {
+    dusk::MosaicPlan plan = Plan(Samples(), "V01.IMG");
+    const dusk::MosaicCanvas canvas = dusk::BuildMosaic(plan, 2);
+    const std::string png = (dir_->path() / "V01-export.png").string();
+    std::vector<std::string> args{"--mosaic", "--quiet"};
+    for (const dusk::MosaicTile& tile : plan.tiles) args.push_back(tile.path);
+    args.insert(args.end(), {"-o", png});
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(dusk::ExportCommand(args, out, err, false), 0) << err.str();
+    EXPECT_EQ(err.str(), "");
+    GDALDatasetH dataset = GDALOpen(png.c_str(), GA_ReadOnly);
+    ASSERT_NE(dataset, nullptr);
+    ASSERT_EQ(GDALGetRasterXSize(dataset), canvas.width);
+    ASSERT_EQ(GDALGetRasterYSize(dataset), canvas.height);
+    std::vector<std::uint8_t> grey(canvas.grey.size());
+    std::vector<std::uint8_t> alpha(canvas.grey.size());
+    for (int band = 1; band <= 2; ++band) {
+        ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(dataset, band), GF_Read, 0, 0, canvas.width, canvas.height,
+                               (band == 1 ? grey : alpha).data(), canvas.width, canvas.height, GDT_Byte, 0, 0),
+                  CE_None);
+    }
+    GDALClose(dataset);
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < grey.size(); ++i) {
+        const bool data = canvas.owner[i] != 0;
+        wrong += alpha[i] != (data ? 255 : 0) || (data && grey[i] != canvas.grey[i]);
+    }
+    EXPECT_EQ(wrong, 0u);
 }
 
 // A damaged quad still forms: what cannot be placed is no data, and the plan
