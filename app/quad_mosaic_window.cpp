@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <cstring>
 #include <mutex>
 
 #include <QFileDialog>
@@ -145,16 +146,29 @@ void TQuadMosaicWindow::ShowQuad(const std::string& directory, const std::vector
     failed_ = 0;
     const int w = plan->grid.width;
     const int h = plan->grid.height;
-    shownPixels_.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) shownPixels_[static_cast<std::size_t>(y) * w + x] = ChequerAt(x, y);
+    QImage chequer;
+    if (w > 0) {
+        // Two rows of the chequer, each copied down its band of squares.
+        chequer = QImage(w, h, QImage::Format_RGB32);
+        std::vector<QRgb> rows[2];
+        for (int band = 0; band < 2; ++band) {
+            rows[band].resize(static_cast<std::size_t>(w));
+            for (int x = 0; x < w; ++x) {
+                const int level = ChequerAt(x, band * kChequer);
+                rows[band][static_cast<std::size_t>(x)] = qRgb(level, level, level);
+            }
+        }
+        for (int y = 0; y < h; ++y) {
+            std::memcpy(chequer.scanLine(y), rows[(y / kChequer) & 1].data(), static_cast<std::size_t>(w) * 4);
+        }
     }
-    shown_ = w > 0 ? QImage(shownPixels_.data(), w, h, w, QImage::Format_Grayscale8) : QImage();
+    // The view holds the only copy, so that placing a tile changes it in place.
+    view_->Show(chequer, fitted_ ? FittingScale(w, h) : view_->Scale());
+    chequer = QImage();
     setWindowTitle(tr("Quad Mosaic - %1").arg(FromFileSystem(plan->quad.id)));
     leftOut_->setText(LeftOutText());
     progress_->setRange(0, std::max<int>(1, static_cast<int>(plan->tiles.size())));
     save_->setEnabled(false);
-    view_->Show(shown_, fitted_ ? FittingScale() : view_->Scale());
     ShowProgress();
     if (plan->tiles.empty()) return;
 
@@ -186,7 +200,7 @@ void TQuadMosaicWindow::ShowQuad(const std::string& directory, const std::vector
 }
 
 void TQuadMosaicWindow::PreferVisible() {
-    if (!plan_ || !view_->isVisible() || shown_.isNull()) return;
+    if (!plan_ || !view_->isVisible() || Picture().isNull()) return;
     // The visible part of the mosaic, in grid pixels.
     const QRect visible = scroll_->viewport()->rect().translated(-view_->pos());
     const QPointF a = view_->PicturePointAt(visible.topLeft());
@@ -227,11 +241,17 @@ void TQuadMosaicWindow::Collect() {
         const int x1 = std::min(w, tile.left + tile.width);
         const int y0 = std::max(0, tile.top);
         const int y1 = std::min(canvas_->height, tile.top + tile.height);
-        for (int y = y0; y < y1; ++y) {
-            const std::size_t row = static_cast<std::size_t>(y) * w;
-            for (int x = x0; x < x1; ++x) {
-                shownPixels_[row + x] = canvas_->owner[row + x] != 0 ? canvas_->grey[row + x] : ChequerAt(x, y);
+        if (x1 > x0 && y1 > y0) {
+            QImage piece(x1 - x0, y1 - y0, QImage::Format_RGB32);
+            for (int y = y0; y < y1; ++y) {
+                const std::size_t row = static_cast<std::size_t>(y) * w;
+                auto* out = reinterpret_cast<QRgb*>(piece.scanLine(y - y0));
+                for (int x = x0; x < x1; ++x) {
+                    const int level = canvas_->owner[row + x] != 0 ? canvas_->grey[row + x] : ChequerAt(x, y);
+                    out[x - x0] = qRgb(level, level, level);
+                }
             }
+            view_->ReplacePart(piece, QPoint(x0, y0));
         }
     }
     dirty_ = true;
@@ -250,7 +270,7 @@ void TQuadMosaicWindow::Collect() {
 }
 
 bool TQuadMosaicWindow::ViewPlaced() const {
-    if (!plan_ || shown_.isNull()) return true;
+    if (!plan_ || Picture().isNull()) return true;
     const QRect visible = scroll_->viewport()->rect().translated(-view_->pos());
     const QRectF seen = QRectF(view_->PicturePointAt(visible.topLeft()), view_->PicturePointAt(visible.bottomRight()))
                             .normalized();
@@ -264,8 +284,7 @@ bool TQuadMosaicWindow::ViewPlaced() const {
 void TQuadMosaicWindow::Refresh() {
     if (!dirty_) return;
     dirty_ = false;
-    // Shown anew from the same pixels: the view keeps its scale and place.
-    view_->Show(shown_, view_->Scale());
+    view_->update();
 }
 
 void TQuadMosaicWindow::ShowProgress() {
@@ -298,16 +317,20 @@ double TQuadMosaicWindow::Scale() const { return view_->Scale(); }
 // ---------------------------------------------------------------------------
 // Zoom and pan, as in the image window.
 
-double TQuadMosaicWindow::FittingScale() const {
-    if (shown_.isNull()) return 1.0;
+double TQuadMosaicWindow::FittingScale(int w, int h) const {
+    if (w <= 0 || h <= 0) return 1.0;
     const qreal ratio = devicePixelRatioF();
     const QSize room = scroll_->maximumViewportSize();
-    return FitScale(shown_.width(), shown_.height(), room.width() * ratio, room.height() * ratio);
+    return FitScale(w, h, room.width() * ratio, room.height() * ratio);
 }
+
+double TQuadMosaicWindow::FittingScale() const { return FittingScale(Picture().width(), Picture().height()); }
+
+const QImage& TQuadMosaicWindow::Picture() const { return view_->Picture(); }
 
 void TQuadMosaicWindow::ZoomTo(double scale, QPointF anchor) {
     const QPointF under = view_->PicturePointAt(anchor - view_->pos());
-    view_->Show(shown_, scale);
+    view_->Show(view_->Picture(), scale);
     const QPointF ideal = view_->PositionOf(under) - anchor;
     scroll_->horizontalScrollBar()->setValue(qRound(ideal.x()));
     scroll_->verticalScrollBar()->setValue(qRound(ideal.y()));
@@ -393,7 +416,7 @@ bool TQuadMosaicWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void TQuadMosaicWindow::ReportPointer(QPointF position) {
     const QPoint pixel = view_->PixelAt(position);
-    if (!plan_ || !shown_.valid(pixel)) {
+    if (!plan_ || !Picture().valid(pixel)) {
         readout_->clear();
         return;
     }

@@ -64,7 +64,8 @@ public:
     // What the mosaic left out, one line each.
     QString LeftOutText() const;
     QString ReadoutText() const;
-    const QImage& Picture() const { return shown_; }
+    // The picture shown (RGB32, grey), at the mosaic's full size.
+    const QImage& Picture() const;
     TPictureView* View() const { return view_; }
     double Scale() const;
 
@@ -87,6 +88,7 @@ private:
     void Save();
     void ZoomTo(double scale, QPointF anchor);
     double FittingScale() const;
+    double FittingScale(int w, int h) const;
     // The waiting tiles, those in view first.
     void PreferVisible();
     void ReportPointer(QPointF position);
@@ -96,8 +98,6 @@ private:
     std::shared_ptr<const MosaicPlan> plan_;
     std::vector<std::string> renderFailures_;
     std::unique_ptr<MosaicCanvas> canvas_;
-    QImage shown_;  // Grayscale8 over the canvas, chequer where no tile is
-    std::vector<std::uint8_t> shownPixels_;
     std::vector<bool> collected_;  // by tile of the plan
     int placed_ = 0;
     int failed_ = 0;
