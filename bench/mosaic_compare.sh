@@ -62,7 +62,7 @@ hyperfine --warmup 1 --runs "${RUNS:-10}" --export-json "$work/times.json" \
   -n "duskmapper-export --mosaic" \
   "'$export_tool' --mosaic '$work'/V20??.img -o '$work/quad.tif'" \
   -n "gdalbuildvrt + gdal_translate -of COG" \
-  "gdalbuildvrt -q -srcnodata 0 -addalpha '$work/quad.vrt' '$work'/tiles/*.tif && gdal_translate -q -of COG -co COMPRESS=LZW -co NUM_THREADS=ALL_CPUS -co OVERVIEW_RESAMPLING=AVERAGE '$work/quad.vrt' '$work/quad_gdal.tif'"
+  "gdalbuildvrt -q -srcnodata 0 -addalpha '$work/quad.vrt' '$work'/tiles/*.tif && gdal_translate -q -of COG -co COMPRESS=DEFLATE -co LEVEL=1 -co NUM_THREADS=ALL_CPUS -co OVERVIEW_RESAMPLING=AVERAGE '$work/quad.vrt' '$work/quad_gdal.tif'"
 python3 - "$work/times.json" <<'PY'
 import json, sys
 results = json.load(open(sys.argv[1]))["results"]

@@ -125,7 +125,10 @@ bool WriteMosaicGeoTiff(const MosaicCanvas& canvas, const MosaicGrid& grid, cons
         GDALSetProjection(dataset, grid.wkt.c_str());
         GDALSetRasterColorInterpretation(GDALGetRasterBand(dataset, 1), GCI_GrayIndex);
         GDALSetRasterColorInterpretation(GDALGetRasterBand(dataset, 2), GCI_AlphaBand);
-        const char* options[] = {"COMPRESS=LZW", "NUM_THREADS=ALL_CPUS", "OVERVIEW_RESAMPLING=AVERAGE", nullptr};
+        // Deflate at its fastest level: read by every TIFF reader, and both
+        // quicker and smaller than LZW on radar samples.
+        const char* options[] = {"COMPRESS=DEFLATE", "LEVEL=1", "NUM_THREADS=ALL_CPUS", "OVERVIEW_RESAMPLING=AVERAGE",
+                                 nullptr};
         GDALDatasetH written = GDALCreateCopy(cog, temporary.c_str(), dataset, FALSE,
                                               const_cast<char**>(options), nullptr, nullptr);
         ok = written != nullptr;
