@@ -288,13 +288,14 @@ void TQuadMosaicWindow::Refresh() {
 }
 
 void TQuadMosaicWindow::ShowProgress() {
-    progress_->setValue(placed_ + failed_);
+    // The words first: a new value repaints the bar at once.
     if (Finished()) {
         progress_->setFormat(plan_ && plan_->tiles.empty() ? tr("No tile to place")
                                                            : tr("%1 of %2 tiles placed").arg(placed_).arg(TilesPlanned()));
     } else {
         progress_->setFormat(tr("Rendering: %v of %m tiles"));
     }
+    progress_->setValue(placed_ + failed_);
 }
 
 bool TQuadMosaicWindow::Finished() const { return !plan_ || placed_ + failed_ >= TilesPlanned(); }
