@@ -179,6 +179,15 @@ void TChild::ZoomTo(double scale, QPointF anchor) {
     if (pointer_) ReportPointer(*pointer_);
 }
 
+void TChild::CentreOn(QPointF picturePoint) {
+    const QPointF ideal = image_->PositionOf(picturePoint) + image_->pos() -
+                          QRectF(scroll_->viewport()->rect()).center() +
+                          QPointF(scroll_->horizontalScrollBar()->value(), scroll_->verticalScrollBar()->value());
+    scroll_->horizontalScrollBar()->setValue(qRound(ideal.x()));
+    scroll_->verticalScrollBar()->setValue(qRound(ideal.y()));
+    if (pointer_) ReportPointer(*pointer_);
+}
+
 bool TChild::WheelZoom(QWheelEvent* wheel) {
     if (!(wheel->modifiers() & Qt::ControlModifier)) return false;
     wheelTurn_ += wheel->angleDelta().y();
@@ -271,14 +280,6 @@ void TChild::ReportPointer(QPointF position) {
     } else {
         emit PointerLeft();
     }
-}
-
-void TChild::CentreOn(QPointF picturePoint) {
-    const QPointF middle = QRectF(scroll_->viewport()->rect()).center();
-    const QPointF at = image_->PositionOf(picturePoint) - middle;
-    scroll_->horizontalScrollBar()->setValue(qRound(at.x()));
-    scroll_->verticalScrollBar()->setValue(qRound(at.y()));
-    if (pointer_) ReportPointer(*pointer_);
 }
 
 void TChild::keyPressEvent(QKeyEvent* event) {

@@ -57,9 +57,6 @@ public:
     // of the visible picture; both end Fit to Window.
     void ZoomIn();
     void ZoomOut();
-    // Scrolls so that `picturePoint` (in the picture's own pixels) lies in
-    // the middle of the window, where the scroll range allows.
-    void CentreOn(QPointF picturePoint);
     // The picture control, for what is drawn over the picture.
     TPictureView* View() const { return image_; }
 
@@ -68,6 +65,9 @@ public:
     // Fit to Window: the largest scale, at most 1, that shows the whole
     // picture, kept as the window changes size. Turning it off keeps the scale.
     void SetFitted(bool on);
+    // Scrolls so that `picturePoint` (the picture's own pixels) lies in the
+    // middle of the window, as far as the scroll range allows.
+    void CentreOn(QPointF picturePoint);
 
 signals:
     // The user closes the window; it is freed once the handlers have run.

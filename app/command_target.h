@@ -60,6 +60,8 @@ public:
     virtual void FirstEntry() = 0;
     virtual void LastEntry() = 0;
     virtual void GoToEntry() = 0;
+    // Opens the Quad Mosaic window on the quad of the image on display.
+    virtual void ShowQuadMosaic() = 0;
     virtual void SetScanPause(int milliseconds) = 0;
     virtual void About() = 0;
     virtual void ImageInfo() = 0;

@@ -127,6 +127,7 @@ constexpr std::array kCommands{
     MarkItem(Cmd::HistogramItem, "Histogram1", "&Histogram", Place::ViewMenu, &T::ToggleHistogram, -1, "Ctrl+H"),
     MarkItem(Cmd::LabelKeywordsItem, "LabelKeywords1", "Label &Keywords", Place::ViewMenu, &T::ToggleLabelKeywords, -1, "Ctrl+K"),
     ViewItem(Cmd::OverviewItem, "CollectionOverview1", "Collection &Overview", "Ctrl+T", &T::ToggleOverview, Press::Mark),
+    ViewItem(Cmd::QuadMosaicItem, "QuadMosaic1", "Quad &Mosaic", nullptr, &T::ShowQuadMosaic),
     Separator("N7", Place::ViewMenu),
     ViewItem(Cmd::FootprintsItem, "TileFootprints1", "Tile &Footprints", nullptr, &T::ToggleFootprints, Press::Mark),
     ViewItem(Cmd::ShowInBrowseItem, "ShowInBrowseImage1", "Show in &Browse Image", nullptr, &T::ShowInBrowseImage),

@@ -55,7 +55,7 @@ enum class Cmd : std::uint8_t {
     MinimizeQuarterItem, ContrastDownItem, ContrastUpItem, BrightnessDownItem, BrightnessUpItem, ShadingDownItem,
     ShadingUpItem, OriginalImageItem,
     // View, Scan-pause and About menus.
-    ToggleToolbarItem, ZoomInItem, ZoomOutItem, ActualSizeItem, FitToWindowItem, HistogramItem, LabelKeywordsItem, OverviewItem,
+    ToggleToolbarItem, ZoomInItem, ZoomOutItem, ActualSizeItem, FitToWindowItem, HistogramItem, LabelKeywordsItem, OverviewItem, QuadMosaicItem,
     FootprintsItem, ShowInBrowseItem, FirstEntryItem, LastEntryItem, GoToEntryItem, ScanPause2Item, ScanPause3Item, ScanPause4Item, ScanPause5Item, AboutItem,
     // Tool-bar row 1.
     OpenButton, SaveAsButton, PrintButton, ScanBackwardButton, PreviousButton, ScanStopButton, NextButton,

@@ -36,6 +36,7 @@ class THistogramWindow;
 class TLabelKeywordsWindow;
 class TOverviewWindow;
 class TQuadBrowser;
+class TQuadMosaicWindow;
 class TInfoBox;
 class MeasureTools;
 class PanelDocks;
@@ -112,6 +113,7 @@ public:
     void FirstEntry() override;
     void LastEntry() override;
     void GoToEntry() override;
+    void ShowQuadMosaic() override;
     void SetScanPause(int milliseconds) override;
     void About() override;
     void ImageInfo() override;
@@ -206,6 +208,7 @@ private:
     TOverviewWindow* overview_ = nullptr;    // OverviewWindow
     PanelDocks* panels_ = nullptr;  // the docks that hold the three windows above
     MeasureTools* measure_ = nullptr;  // the Measure menu, its tools and panels
+    TQuadMosaicWindow* quadMosaic_ = nullptr;
     std::unique_ptr<ScanTimer> timer1_;  // Timer1
     QPointer<TChild> currentChild_;
     ImageChooser chooser_;

@@ -127,7 +127,7 @@ void TOverviewMap::TakeThumbnail(int index, const QImage& picture) {
     // The thumbnail is the picture (with a reduced one's grey field) scaled
     // down; its pixels go back to the file raster through the options it was
     // rendered with.
-    const DisplayMapping mapping = DisplayMappingOf(defaults_, entry.width, entry.height);
+    const DisplayMapping mapping = MappingFor(defaults_, entry.width, entry.height, false);
     const PictureArea area = SampleArea(mapping);
     const double sx = static_cast<double>(entry.width) / picture.width();
     const double sy = static_cast<double>(entry.height) / picture.height();

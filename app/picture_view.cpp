@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include <QPaintEvent>
@@ -55,9 +56,22 @@ void TPictureView::Show(const QImage& picture, double scale) {
     } else {
         shrunk_ = QImage();
     }
+    shrunkStale_ = false;
     setFixedSize(static_cast<int>(std::ceil(shown_.width() / ratio_)),
                  static_cast<int>(std::ceil(shown_.height() / ratio_)));
     update();
+}
+
+void TPictureView::ReplacePart(const QImage& piece, QPoint at) {
+    if (picture_.isNull()) return;
+    const QImage grey = piece.format() == QImage::Format_RGB32 ? piece : piece.convertToFormat(QImage::Format_RGB32);
+    const QRect part = QRect(at, grey.size()) & picture_.rect();
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        std::memcpy(picture_.scanLine(y) + static_cast<std::ptrdiff_t>(part.left()) * 4,
+                    grey.constScanLine(y - at.y()) + static_cast<std::ptrdiff_t>(part.left() - at.x()) * 4,
+                    static_cast<std::size_t>(part.width()) * 4);
+    }
+    shrunkStale_ = !shrunk_.isNull();
 }
 
 QPoint TPictureView::PixelAt(QPointF position) const {
@@ -91,6 +105,10 @@ void TPictureView::paintEvent(QPaintEvent* event) {
     if (part != device) painter.fillRect(exposed, palette().color(QPalette::Dark));
     if (part.isEmpty()) return;
 
+    if (shrunkStale_) {
+        shrunk_ = Shrink(picture_, shown_);
+        shrunkStale_ = false;
+    }
     QImage piece;
     if (shown_ == picture_.size() || !shrunk_.isNull()) {
         // At or below 1: a window onto the picture or its averaged copy, no copying.

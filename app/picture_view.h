@@ -25,6 +25,12 @@ public:
     // Shows `picture` at `scale` and sizes the control to it.
     void Show(const QImage& picture, double scale);
     double Scale() const { return scale_; }
+    // The picture shown, at its full size (RGB32, grey).
+    const QImage& Picture() const { return picture_; }
+    // Puts `piece` (grey) into the picture with its top left at `at`, keeping
+    // the scale; the control repaints at its next update(), averaging the
+    // picture down again then where it is shown below 1.
+    void ReplacePart(const QImage& piece, QPoint at);
     // The scaled picture's size in device pixels.
     QSize ShownSize() const { return shown_; }
 
@@ -42,6 +48,7 @@ protected:
 private:
     QImage picture_;  // RGB32, grey
     QImage shrunk_;   // below 1: the picture averaged down to shown_
+    bool shrunkStale_ = false;
     double scale_ = 1.0;
     QSize shown_;
     qreal ratio_ = 1.0;  // device pixels per logical pixel

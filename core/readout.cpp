@@ -8,10 +8,11 @@
 
 namespace dusk {
 
-DisplayMapping DisplayMappingOf(const OptionFlags& options, std::int32_t width, std::int32_t height) {
+DisplayMapping MappingFor(const OptionFlags& options, std::int32_t width, std::int32_t height, bool unprocessed) {
     DisplayMapping m;
     m.width = width;
     m.height = height;
+    if (unprocessed) return m;
     m.rowsFlipped = options[OptFlipVertically] == 0;
     m.rotated = IsOn(options[OptRotate]);
     if (IsOn(options[OptMinimizeQuarter])) {
@@ -24,8 +25,7 @@ DisplayMapping DisplayMappingOf(const OptionFlags& options, std::int32_t width, 
 
 DisplayMapping CurrentDisplayMapping() {
     const ImageState& s = State();
-    if (s.ShownUnprocessed) return DisplayMapping{s.ImageWidth, s.ImageHeight};
-    return DisplayMappingOf(s.ActiveOptions, s.ImageWidth, s.ImageHeight);
+    return MappingFor(s.ActiveOptions, s.ImageWidth, s.ImageHeight, s.ShownUnprocessed);
 }
 
 PictureArea SampleArea(const DisplayMapping& m) {

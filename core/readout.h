@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/image_state.h"
@@ -30,8 +31,10 @@ struct PictureArea {
 // where a reduced one would reach past its edge).
 PictureArea SampleArea(const DisplayMapping& mapping);
 
-// The mapping of a picture of `width` x `height` rendered with `options`.
-DisplayMapping DisplayMappingOf(const OptionFlags& options, std::int32_t width, std::int32_t height);
+// The mapping of a width x height raster rendered with `options` active, or
+// with no stage at all (`unprocessed`, as "Original Image").
+DisplayMapping MappingFor(const OptionFlags& options, std::int32_t width, std::int32_t height, bool unprocessed);
+
 // The mapping of the picture on display: from the active options, or with no
 // stage at all after "Original Image" (ShownUnprocessed).
 DisplayMapping CurrentDisplayMapping();

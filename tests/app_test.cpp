@@ -75,7 +75,7 @@ const std::set<QString> kImageCommands{
     "ShadingUp1",   "CloseImage1",  "FlipVertically2", "Rotate2",   "Despeckle1",   "Stretch1",
     "MissingLines1", "InvertDisplay1", "Minimize2", "Minimize142",  "ContrastDown1", "ContrastUp1",
     "BrightnessDown1", "BrightnessUp1", "OriginalImage1", "ZoomIn1", "ZoomOut1", "ActualSize1",
-    "FitToWindow1", "CollectionOverview1", "FirstEntry1", "LastEntry1", "GoToEntry1",
+    "FitToWindow1", "CollectionOverview1", "QuadMosaic1", "FirstEntry1", "LastEntry1", "GoToEntry1",
 };
 // Enabled only over a quad's browse image or tile, which these tests never show.
 const std::set<QString> kQuadCommands{"TileFootprints1", "ShowInBrowseImage1"};
@@ -295,10 +295,10 @@ void AppTest::menuItems_data() {
                            << kOptionItems;
     QTest::newRow("View") << "View1" << "&View"
                           << QStringList{"Toolbar1", "ZoomIn1", "ZoomOut1", "ActualSize1", "FitToWindow1", "Histogram1",
-                                         "LabelKeywords1", "CollectionOverview1", "N7", "TileFootprints1",
+                                         "LabelKeywords1", "CollectionOverview1", "QuadMosaic1", "N7", "TileFootprints1",
                                          "ShowInBrowseImage1", "N8", "FirstEntry1", "LastEntry1", "GoToEntry1"}
                           << QStringList{"Toolbar", "Zoom &In", "Zoom &Out", "&Actual Size", "&Fit to Window", "&Histogram",
-                                         "Label &Keywords", "Collection &Overview", "", "Tile &Footprints",
+                                         "Label &Keywords", "Collection &Overview", "Quad &Mosaic", "", "Tile &Footprints",
                                          "Show in &Browse Image", "", "Fi&rst Entry", "&Last Entry",
                                          QString::fromUtf8("&Go to Entry\u2026")}
                           << QStringList{"Toolbar1", "FitToWindow1", "Histogram1", "LabelKeywords1", "CollectionOverview1",

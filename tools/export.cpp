@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "tools/export_marks.h"
+#include "tools/mosaic_module.h"
 
 namespace dusk {
 
@@ -22,6 +23,7 @@ int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::
         case ParseOutcome::Run:
             break;
     }
+    if (parsed.settings.mosaic) return RunMosaic(parsed.settings, err);
     if (parsed.settings.stats) return RunStats(parsed.settings, out, err);
     if (parsed.settings.marks) return RunMarksExport(parsed.settings, "", err);
     return RunExport(parsed.settings, err, progress);

@@ -66,6 +66,7 @@ std::string ExportUsage() {
            "       duskmapper-export --stats [OPTIONS] IMAGE...\n"
            "       duskmapper-export --thumbnails SIZE [OPTIONS] IMAGE... -o FOLDER\n"
            "       duskmapper-export --marks IMAGE... -o OUT.gpkg|OUT.scc|OUT.csv\n"
+           "       duskmapper-export --mosaic [OPTIONS] IMAGE... -o QUAD.tif\n"
            "\n"
            "Renders Venera 15 and 16 radar images to 24-bit bitmap files (or 8-bit grey\n"
            "PNG or TIFF files) with the corrections of the desktop program. With one\n"
@@ -105,6 +106,11 @@ std::string ExportUsage() {
            "                       the label's map projection (.gpkg), a Craterstats crater\n"
            "                       count of the craters in the drawn areas (.scc), or the\n"
            "                       measurements as CSV (.csv)\n"
+           "  --mosaic             write the IMAGEs, the tiles of a quad, as one mosaic\n"
+           "                       placed by their georeference in the first tile's\n"
+           "                       projection: a COG GeoTIFF with an alpha band, or a\n"
+           "                       grey and alpha PNG where OUTPUT ends in .png; stored\n"
+           "                       level 0 is no data\n"
            "  -j, --jobs N         convert N images at a time (default: one per core);\n"
            "                       messages and outputs are the same for any N\n"
            "  --quiet              no progress display\n"
@@ -159,6 +165,10 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
         }
         if (arg == "--marks") {
             settings.marks = true;
+            continue;
+        }
+        if (arg == "--mosaic") {
+            settings.mosaic = true;
             continue;
         }
         if (arg.rfind("-o", 0) == 0) {
@@ -253,6 +263,12 @@ ParsedCommandLine ParseExportCommandLine(const std::vector<std::string>& args) {
     }
     if (settings.marks && (settings.stats || settings.thumbnails > 0 || settings.format)) {
         return UsageError("--marks cannot be combined with --stats, --thumbnails or --format");
+    }
+    if (settings.mosaic && (settings.stats || settings.thumbnails > 0 || settings.format)) {
+        return UsageError("--mosaic writes one GeoTIFF or PNG: not combined with --stats, --thumbnails or --format");
+    }
+    if (settings.marks && settings.mosaic) {
+        return UsageError("--marks and --mosaic cannot be combined");
     }
     if (!settings.stats && !outputGiven) return UsageError("no output given (-o OUTPUT)");
     if (settings.original && correctionGiven) {

@@ -37,6 +37,9 @@ struct ExportSettings {
     // Write the marks of the images from the marks store instead of their
     // pictures: a GeoPackage, a crater count or CSV, by the output's extension.
     bool marks = false;
+    // Write the inputs, the tiles of a quad, as one mosaic placed by their
+    // georeference to OUTPUT: a COG GeoTIFF, or a PNG where OUTPUT ends in .png.
+    bool mosaic = false;
     std::vector<std::string> inputs;
     std::string output;
 };
