@@ -254,7 +254,7 @@ public:
         __m128i brightCandidate;  // the seven lie below brightBound
         __m128i darkCandidate;    // the seven lie above darkBound
         Wide sum;                 // of the seven
-        unsigned dependsOnLeft;
+        unsigned dependsOnLeft;   // a candidate either way
     };
 
     Terms Prepare(const std::uint8_t* centre) const {
@@ -279,9 +279,9 @@ public:
         return t;
     }
 
+    // One round even where no lane depends on L (then v stays): cheaper
+    // than a branch that half the blocks take.
     bool Resolve(const Terms& t, std::uint8_t* centre) const {
-        // Elsewhere v stays, whatever L is.
-        if (t.dependsOnLeft == 0) return true;
         const __m128i before = _mm_cvtsi32_si128(centre[-1]);
         __m128i x = t.v;
         for (;;) {
