@@ -56,7 +56,9 @@ struct SweepCase {
     Pass pass;
     std::uint8_t brightThreshold;
     std::uint8_t darkThreshold;
-    bool speckled;  // else uniformly random samples
+    bool speckled;  // else uniformly random samples from lo to hi
+    int lo = 0;
+    int hi = 255;
 };
 
 class DespeckleReferenceTest : public FreshStateParamTest<SweepCase> {};
@@ -66,7 +68,7 @@ TEST_P(DespeckleReferenceTest, MatchesReference) {
     PrepareDespeckle(c.size.width, c.size.height, c.brightThreshold, c.darkThreshold);
     const std::size_t n = static_cast<std::size_t>(c.size.width) * static_cast<std::size_t>(c.size.height);
     const auto seed = static_cast<std::uint32_t>(n + c.brightThreshold * 7 + c.darkThreshold);
-    const Raster raster = c.speckled ? SpeckledRaster(seed, n, c.size.width) : RandomRaster(seed, n);
+    const Raster raster = c.speckled ? SpeckledRaster(seed, n, c.size.width) : RandomRaster(seed, n, c.lo, c.hi);
     PutRaw(raster);
     Raster expected = raster;
     ReferenceSweep(expected, c.size.width, c.size.height, RuleOf(c.pass));
@@ -91,6 +93,12 @@ std::vector<SweepCase> SweepCases() {
     cases.push_back({{1052, 660}, Pass::First, 3, 20, true});
     cases.push_back({{1072, 896}, Pass::First, 30, 0, true});
     cases.push_back({{1052, 660}, Pass::Second, 200, 200, true});
+    // Dense speckle: about half the samples replaced, many in runs where
+    // each depends on the one replaced before it.
+    for (const Pass pass : {Pass::First, Pass::Second}) {
+        cases.push_back({{1052, 660}, pass, 10, 10, false, 60, 179});
+        cases.push_back({{996, 888}, pass, 10, 10, false, 100, 139});
+    }
     return cases;
 }
 
@@ -98,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Rasters, DespeckleReferenceTest, ::testing::ValuesIn(Sw
     const SweepCase& c = info.param;
     return SizeName(c.size) + (c.pass == Pass::First ? "_first_" : "_second_") +
            std::to_string(c.brightThreshold) + "_" + std::to_string(c.darkThreshold) +
-           (c.speckled ? "_speckled" : "_random");
+           (c.speckled ? "_speckled" : "_random_" + std::to_string(c.lo) + "_" + std::to_string(c.hi));
 });
 
 // Worked shapes on a uniform background, around row 100, column 500 of a
@@ -186,6 +194,15 @@ std::vector<ShapeCase> ShapeCases() {
                  {{0, 0, 50}, {0, 1, 50}, {1, 0, 50}}});
     c.push_back({"DarkLSurvives", Pass::First, 200, 100, 500, {{0, 0, 50}, {0, 1, 50}, {1, 0, 50}},
                  {{0, 0, 50}, {0, 1, 50}, {1, 0, 50}}});
+    // A dark line of 61 samples has only six brighter neighbours at each
+    // sample but the first, until its left neighbour has been replaced: it
+    // is removed in one chain, each replacement waiting for the one before.
+    ShapeCase line{"DarkLineRemovedInAChain", Pass::First, 200, 100, 500, {}, {}};
+    for (std::int32_t k = 0; k <= 60; ++k) {
+        line.put.push_back({0, k, 20});
+        line.expect.push_back({0, k, 200});
+    }
+    c.push_back(line);
     // Neighbours across row ends: column 0 sees the last samples of rows r-2,
     // r-1 and r; column W-1 sees the first samples of rows r, r+1 and r+2.
     c.push_back({"ColumnZeroWrapsToRowEnds", Pass::First, 50, 100, 0,
@@ -209,6 +226,75 @@ std::vector<ShapeCase> ShapeCases() {
 
 INSTANTIATE_TEST_SUITE_P(Shapes, DespeckleShapeTest, ::testing::ValuesIn(ShapeCases()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Other windows of treated positions (counted from 1): the first and last
+// positions, a window's end at a block's edge, one past it and just short of
+// the next, and rows just long enough for blocks of 16 or too short for
+// them. Over a dense random raster, and over one whose odd rows fall from
+// 250 in steps of 6 between rows of 0, where either pass replaces the
+// samples of an odd row from its start one after the other, each only once
+// its left neighbour has been replaced.
+struct WindowCase {
+    Pass pass;
+    Size size;
+    std::int32_t first;
+    std::int32_t last;
+    bool ramps;
+};
+
+Raster WindowRaster(const WindowCase& c) {
+    const std::size_t n = static_cast<std::size_t>(c.size.width) * static_cast<std::size_t>(c.size.height);
+    if (!c.ramps) return RandomRaster(static_cast<std::uint32_t>(c.first * 31 + c.last), n, 60, 179);
+    Raster raster(kRawImageSize, 0);
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t column = k % static_cast<std::size_t>(c.size.width);
+        if (k / static_cast<std::size_t>(c.size.width) % 2 == 1) {
+            raster[k] = static_cast<std::uint8_t>(250 - 6 * column);
+        }
+    }
+    return raster;
+}
+
+class DespeckleWindowTest : public FreshStateParamTest<WindowCase> {};
+
+TEST_P(DespeckleWindowTest, MatchesReference) {
+    const WindowCase& c = GetParam();
+    PrepareDespeckle(c.size.width, c.size.height);
+    State().DespeckleFirst = c.first;
+    State().DespeckleLast = c.last;
+    const Raster raster = WindowRaster(c);
+    PutRaw(raster);
+    Raster expected = raster;
+    reference::DespeckleSweep(expected, c.size.width, c.size.height, RuleOf(c.pass), c.first, c.last);
+    RunPass(c.pass);
+    EXPECT_TRUE(RawCopy() == expected);
+}
+
+std::vector<WindowCase> WindowCases() {
+    std::vector<WindowCase> cases;
+    for (const Pass pass : {Pass::First, Pass::Second}) {
+        for (const bool ramps : {false, true}) {
+            const Size size{40, 30};
+            // Row 3 from its first sample, whose left neighbour is the 0 at
+            // the end of row 2; the first sample with all neighbours in the
+            // buffer; and a start within a row.
+            const std::int32_t row3 = 3 * size.width + 1;
+            for (const std::int32_t span : {1, 15, 16, 17, 31, 32, 500}) {
+                cases.push_back({pass, size, row3, row3 + span - 1, ramps});
+            }
+            cases.push_back({pass, size, size.width + 2, size.width * (size.height + 1), ramps});
+            cases.push_back({pass, size, row3 + 6, row3 + 36, ramps});
+            for (const std::int32_t w : {16, 17, 33}) cases.push_back({pass, {w, 40}, w + 2, w * 41, ramps});
+        }
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, DespeckleWindowTest, ::testing::ValuesIn(WindowCases()), [](const auto& info) {
+    const WindowCase& c = info.param;
+    return std::string(c.pass == Pass::First ? "first_" : "second_") + SizeName(c.size) + "_" +
+           std::to_string(c.first) + "_" + std::to_string(c.last) + (c.ramps ? "_ramps" : "_random");
+});
 
 struct OffCase {
     Pass pass;
