@@ -45,9 +45,12 @@ inline constexpr int kImageLength = kImageWidth * kImageHeight;
 class AppFixture : public QObject {
 protected:
     // The start-up record and a fresh temporary folder.
+    // Each test keeps its marks store in its own folder, so no test sees
+    // another's marks.
     void StartFolder() {
         dusk::ResetState();
         dir_ = std::make_unique<TempDir>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(Decoded(dir_->path() / "data-home")));
     }
     // Puts a timer on the test's clock behind the scan of the main window.
     DrivenTimer* DriveScanTimer() {
