@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/picture_view.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -16,24 +17,26 @@ namespace dusk::app {
 
 namespace {
 
+// The target pixels of the RGB32 grey `picture` averaged down to
+// `shrunk`'s size, in [x0, x1) x [y0, y1) of `shrunk`.
+void ShrinkPart(const QImage& picture, QImage& shrunk, int x0, int y0, int x1, int y1) {
+    const int tw = shrunk.width();
+    const int th = shrunk.height();
+    std::vector<std::uint8_t> small(static_cast<std::size_t>(tw) * static_cast<std::size_t>(th));
+    // Grey: any one channel byte of each pixel.
+    AreaAveragePart(picture.constBits(), picture.width(), picture.height(),
+                    static_cast<std::size_t>(picture.bytesPerLine()), 4, small.data(), tw, th, x0, y0, x1, y1);
+    for (int y = std::max(0, y0); y < std::min(th, y1); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(shrunk.scanLine(y));
+        const std::uint8_t* in = small.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tw);
+        for (int x = std::max(0, x0); x < std::min(tw, x1); ++x) line[x] = qRgb(in[x], in[x], in[x]);
+    }
+}
+
 // The picture averaged down to `size` (no larger than it on either side).
 QImage Shrink(const QImage& picture, QSize size) {
-    const int w = picture.width();
-    const int h = picture.height();
-    std::vector<std::uint8_t> grey(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    for (int y = 0; y < h; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        std::uint8_t* out = grey.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
-        for (int x = 0; x < w; ++x) out[x] = static_cast<std::uint8_t>(qRed(line[x]));  // grey: one channel
-    }
-    std::vector<std::uint8_t> small(static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()));
-    AreaAverage(grey.data(), w, h, small.data(), size.width(), size.height());
     QImage shrunk(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(shrunk.scanLine(y));
-        const std::uint8_t* in = small.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(size.width());
-        for (int x = 0; x < size.width(); ++x) line[x] = qRgb(in[x], in[x], in[x]);
-    }
+    ShrinkPart(picture, shrunk, 0, 0, size.width(), size.height());
     return shrunk;
 }
 
@@ -56,7 +59,7 @@ void TPictureView::Show(const QImage& picture, double scale) {
     } else {
         shrunk_ = QImage();
     }
-    shrunkStale_ = false;
+    stale_ = QRect();
     setFixedSize(static_cast<int>(std::ceil(shown_.width() / ratio_)),
                  static_cast<int>(std::ceil(shown_.height() / ratio_)));
     update();
@@ -71,7 +74,8 @@ void TPictureView::ReplacePart(const QImage& piece, QPoint at) {
                     grey.constScanLine(y - at.y()) + static_cast<std::ptrdiff_t>(part.left() - at.x()) * 4,
                     static_cast<std::size_t>(part.width()) * 4);
     }
-    shrunkStale_ = !shrunk_.isNull();
+    // Only the shrunk pixels the piece reaches are averaged again.
+    if (!shrunk_.isNull()) stale_ |= part;
 }
 
 QPoint TPictureView::PixelAt(QPointF position) const {
@@ -105,9 +109,14 @@ void TPictureView::paintEvent(QPaintEvent* event) {
     if (part != device) painter.fillRect(exposed, palette().color(QPalette::Dark));
     if (part.isEmpty()) return;
 
-    if (shrunkStale_) {
-        shrunk_ = Shrink(picture_, shown_);
-        shrunkStale_ = false;
+    if (!stale_.isEmpty()) {
+        const double across = static_cast<double>(shown_.width()) / picture_.width();
+        const double down = static_cast<double>(shown_.height()) / picture_.height();
+        ShrinkPart(picture_, shrunk_, static_cast<int>(std::floor(stale_.left() * across)),
+                   static_cast<int>(std::floor(stale_.top() * down)),
+                   static_cast<int>(std::ceil((stale_.right() + 1) * across)),
+                   static_cast<int>(std::ceil((stale_.bottom() + 1) * down)));
+        stale_ = QRect();
     }
     QImage piece;
     if (shown_ == picture_.size() || !shrunk_.isNull()) {

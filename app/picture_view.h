@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
+#include <QRect>
 #include <QSize>
 #include <QWidget>
 
@@ -28,8 +29,8 @@ public:
     // The picture shown, at its full size (RGB32, grey).
     const QImage& Picture() const { return picture_; }
     // Puts `piece` (grey) into the picture with its top left at `at`, keeping
-    // the scale; the control repaints at its next update(), averaging the
-    // picture down again then where it is shown below 1.
+    // the scale; the control repaints at its next update(), averaging again
+    // then, where it is shown below 1, the shrunk pixels the piece reaches.
     void ReplacePart(const QImage& piece, QPoint at);
     // The scaled picture's size in device pixels.
     QSize ShownSize() const { return shown_; }
@@ -48,7 +49,7 @@ protected:
 private:
     QImage picture_;  // RGB32, grey
     QImage shrunk_;   // below 1: the picture averaged down to shown_
-    bool shrunkStale_ = false;
+    QRect stale_;  // the part of the picture whose shrunk pixels are out of date
     double scale_ = 1.0;
     QSize shown_;
     qreal ratio_ = 1.0;  // device pixels per logical pixel

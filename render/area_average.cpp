@@ -62,46 +62,70 @@ std::vector<Span> Spans(int n, int t) {
     return spans;
 }
 
-// The weighted sums of one source row into each target pixel of its row.
-void SumAcross(const std::uint8_t* row, const std::vector<Span>& spans, int t, std::vector<std::int64_t>& sums) {
-    for (std::size_t x = 0; x < spans.size(); ++x) {
-        const Span& span = spans[x];
-        std::int64_t sum = span.firstWeight * row[span.first];
+// The weighted sums of one source row (a sample every `step` bytes) into the
+// target pixels [x0, x1) of its row.
+template <int Step>
+void SumAcross(const std::uint8_t* row, const std::vector<Span>& spans, int t, int x0, int x1,
+               std::vector<std::int64_t>& sums) {
+    for (int x = x0; x < x1; ++x) {
+        const Span& span = spans[static_cast<std::size_t>(x)];
+        std::int64_t sum = span.firstWeight * row[static_cast<std::size_t>(span.first) * Step];
         if (span.last != span.first) {
             std::uint32_t whole = 0;  // at most 255 times the row's width
-            for (int i = span.first + 1; i < span.last; ++i) whole += row[i];
-            sum += static_cast<std::int64_t>(whole) * t + span.lastWeight * row[span.last];
+            for (int i = span.first + 1; i < span.last; ++i) whole += row[static_cast<std::size_t>(i) * Step];
+            sum += static_cast<std::int64_t>(whole) * t + span.lastWeight * row[static_cast<std::size_t>(span.last) * Step];
         }
-        sums[x] = sum;
+        sums[static_cast<std::size_t>(x)] = sum;
+    }
+}
+
+template <int Step>
+void Average(const std::uint8_t* source, int w, int h, std::size_t stride, std::uint8_t* target, int tw, int th,
+             int x0, int y0, int x1, int y1) {
+    const std::vector<Span> across = Spans(w, tw);
+    const std::vector<Piece> down = Pieces(h, th);
+    // Weighted sums of one target row, then of the rows into it; the total
+    // weight of a target pixel is w * h. The pieces run in target order.
+    std::vector<std::int64_t> rowSums(static_cast<std::size_t>(tw));
+    std::vector<std::int64_t> sums(static_cast<std::size_t>(tw));
+    const std::int64_t total = static_cast<std::int64_t>(w) * h;
+    std::size_t piece = 0;
+    while (piece < down.size() && down[piece].target < y0) ++piece;
+    int summed = -1;  // the source row rowSums holds; a row shared by two target rows is summed once
+    for (int y = y0; y < y1; ++y) {
+        std::fill(sums.begin() + x0, sums.begin() + x1, 0);
+        for (; piece < down.size() && down[piece].target == y; ++piece) {
+            if (down[piece].source != summed) {
+                summed = down[piece].source;
+                SumAcross<Step>(source + static_cast<std::size_t>(summed) * stride, across, tw, x0, x1, rowSums);
+            }
+            for (int x = x0; x < x1; ++x) {
+                sums[static_cast<std::size_t>(x)] += down[piece].weight * rowSums[static_cast<std::size_t>(x)];
+            }
+        }
+        std::uint8_t* out = target + static_cast<std::size_t>(y) * static_cast<std::size_t>(tw);
+        for (int x = x0; x < x1; ++x) {
+            out[x] = static_cast<std::uint8_t>((2 * sums[static_cast<std::size_t>(x)] + total) / (2 * total));
+        }
     }
 }
 
 }  // namespace
 
 void AreaAverage(const std::uint8_t* source, int w, int h, std::uint8_t* target, int tw, int th) {
-    const std::vector<Span> across = Spans(w, tw);
-    const std::vector<Piece> down = Pieces(h, th);
-    // Weighted sums of one target row, then of the rows into it; the total
-    // weight of a target pixel is w * h.
-    std::vector<std::int64_t> rowSums(static_cast<std::size_t>(tw));
-    std::vector<std::int64_t> sums(static_cast<std::size_t>(tw));
-    const std::int64_t total = static_cast<std::int64_t>(w) * h;
-    std::size_t piece = 0;
-    int summed = -1;  // the source row rowSums holds; a row shared by two target rows is summed once
-    for (int y = 0; y < th; ++y) {
-        std::fill(sums.begin(), sums.end(), 0);
-        for (; piece < down.size() && down[piece].target == y; ++piece) {
-            if (down[piece].source != summed) {
-                summed = down[piece].source;
-                const std::uint8_t* row = source + static_cast<std::size_t>(summed) * static_cast<std::size_t>(w);
-                SumAcross(row, across, tw, rowSums);
-            }
-            for (int x = 0; x < tw; ++x) sums[static_cast<std::size_t>(x)] += down[piece].weight * rowSums[static_cast<std::size_t>(x)];
-        }
-        std::uint8_t* out = target + static_cast<std::size_t>(y) * static_cast<std::size_t>(tw);
-        for (int x = 0; x < tw; ++x) {
-            out[x] = static_cast<std::uint8_t>((2 * sums[static_cast<std::size_t>(x)] + total) / (2 * total));
-        }
+    Average<1>(source, w, h, static_cast<std::size_t>(w), target, tw, th, 0, 0, tw, th);
+}
+
+void AreaAveragePart(const std::uint8_t* source, int w, int h, std::size_t stride, int step, std::uint8_t* target,
+                     int tw, int th, int x0, int y0, int x1, int y1) {
+    x0 = std::clamp(x0, 0, tw);
+    x1 = std::clamp(x1, x0, tw);
+    y0 = std::clamp(y0, 0, th);
+    y1 = std::clamp(y1, y0, th);
+    if (step == 4) {
+        Average<4>(source, w, h, stride, target, tw, th, x0, y0, x1, y1);
+    } else {
+        Average<1>(source, w, h, stride, target, tw, th, x0, y0, x1, y1);
     }
 }
 

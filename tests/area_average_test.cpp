@@ -40,3 +40,39 @@ TEST(AreaAverageTest, WholeRatioIsTheBlockMeanHalvesUp) {
 
 }  // namespace
 }  // namespace dusk::test
+
+namespace dusk::test {
+
+// A part of the shrink, on a grey level every four bytes, is exactly that
+// part of the whole shrink, and leaves the rest of the target alone.
+TEST(AreaAverageTest, PartEqualsThatPartOfTheWhole) {
+    const struct {
+        int w, h, tw, th, x0, y0, x1, y1;
+    } cases[] = {{1052, 660, 300, 190, 40, 30, 120, 77}, {97, 61, 13, 7, 0, 0, 13, 7}, {640, 480, 3, 2, 1, 1, 3, 2},
+                 {500, 400, 499, 399, 10, 398, 499, 399}};
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> grey(static_cast<std::size_t>(c.w) * c.h);
+        const std::size_t stride = static_cast<std::size_t>(c.w + 7) * 4;  // rows padded by 7 pixels
+        std::vector<std::uint8_t> wide(stride * c.h);
+        for (int y = 0; y < c.h; ++y) {
+            for (int x = 0; x < c.w; ++x) {
+                const auto v = static_cast<std::uint8_t>((x * 7 + y * 13 + x * y) % 251);
+                grey[static_cast<std::size_t>(y) * c.w + x] = v;
+                wide[y * stride + x * 4] = v;
+            }
+        }
+        std::vector<std::uint8_t> whole(static_cast<std::size_t>(c.tw) * c.th);
+        AreaAverage(grey.data(), c.w, c.h, whole.data(), c.tw, c.th);
+        std::vector<std::uint8_t> part(whole.size(), 7);
+        AreaAveragePart(wide.data(), c.w, c.h, stride, 4, part.data(), c.tw, c.th, c.x0, c.y0, c.x1, c.y1);
+        for (int y = 0; y < c.th; ++y) {
+            for (int x = 0; x < c.tw; ++x) {
+                const bool inside = x >= c.x0 && x < c.x1 && y >= c.y0 && y < c.y1;
+                const std::size_t i = static_cast<std::size_t>(y) * c.tw + x;
+                ASSERT_EQ(part[i], inside ? whole[i] : 7) << c.w << "x" << c.h << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+}  // namespace dusk::test
