@@ -14,6 +14,9 @@ public:
     virtual void Next() = 0;
     virtual void Previous() = 0;
     virtual void SaveAs() = 0;
+    // The marks of the image or its quad as a GeoPackage, a crater count or
+    // CSV, or the profile shown as CSV.
+    virtual void ExportMarks() = 0;
     virtual void ScanForward() = 0;
     virtual void ScanBackward() = 0;
     virtual void ScanStop() = 0;

@@ -78,6 +78,7 @@ constexpr std::array kCommands{
     MenuItem(Cmd::NextItem, "Next1", "&Next ", F, &T::Next, Needs::Image, kNoKey, "PgDown"),
     MenuItem(Cmd::PreviousItem, "Previous1", "Pr&evious", F, &T::Previous, Needs::Image, kNoKey, "PgUp"),
     MenuItem(Cmd::SaveAsItem, "SaveAs1", "Save &As...", F, &T::SaveAs, Needs::Image, QKeySequence::SaveAs, "Ctrl+S"),
+    MenuItem(Cmd::ExportMarksItem, "ExportMarks1", "Export &Marks…", F, &T::ExportMarks, Needs::Image),
     Separator("N2", F),
     MenuItem(Cmd::ScanForwardItem, "ScanForward1", "Scan Forward", F, &T::ScanForward, Needs::Image, kNoKey, "F5"),
     MenuItem(Cmd::ScanBackwardItem, "ScanBackward1", "Scan Backward", F, &T::ScanBackward, Needs::Image, kNoKey, "Shift+F5"),

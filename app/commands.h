@@ -45,7 +45,7 @@ private:
 enum class Cmd : std::uint8_t {
     None,
     // File menu.
-    OpenItem, NextItem, PreviousItem, SaveAsItem, ScanForwardItem, ScanBackwardItem, ScanStopItem, PrintItem,
+    OpenItem, NextItem, PreviousItem, SaveAsItem, ExportMarksItem, ScanForwardItem, ScanBackwardItem, ScanStopItem, PrintItem,
     PrintSetupItem, ExitItem, CloseImageItem,
     // Options menu: the defaults of the next load.
     DefaultStretchItem, DefaultDespeckleItem, DefaultFlipVerticallyItem, DefaultInvertItem, DefaultMinimizeHalfItem,

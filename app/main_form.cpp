@@ -28,6 +28,7 @@
 #include "app/label_keywords_window.h"
 #include "app/measure_tools.h"
 #include "app/overview_window.h"
+#include "app/marks_export_command.h"
 #include "app/panel_docks.h"
 #include "app/quad_browser.h"
 #include "app/resources.h"

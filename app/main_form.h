@@ -36,6 +36,7 @@ class THistogramWindow;
 class TLabelKeywordsWindow;
 class TOverviewWindow;
 class TQuadBrowser;
+class MarksExportCommand;
 class TQuadMosaicWindow;
 class TInfoBox;
 class MeasureTools;
@@ -84,6 +85,9 @@ public:
     void Next() override;
     void Previous() override;
     void SaveAs() override;
+    void ExportMarks() override;
+    // Export Marks, whose save dialog tests replace.
+    MarksExportCommand& MarksExport();
     void ScanForward() override;
     void ScanBackward() override;
     void ScanStop() override;
@@ -218,6 +222,7 @@ private:
     QLabel* zoomField_ = nullptr;  // ZoomField, right of the readout
     QLabel* levels_ = nullptr;     // LevelsField: the tone levels where one is not 0
     TQuadBrowser* quadBrowser_ = nullptr;
+    std::unique_ptr<MarksExportCommand> marksExport_;
     ImageChooser entryChooser_;
     bool showingError_ = false;  // a failure box is open
     std::shared_ptr<OutputDialogs> output_;

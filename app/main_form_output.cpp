@@ -18,6 +18,7 @@
 #include "app/child.h"
 #include "app/file_names.h"
 #include "app/main_form.h"
+#include "app/marks_export_command.h"
 #include "core/image_state.h"
 #include "core/print_layout.h"
 #include "core/readout.h"
@@ -222,6 +223,20 @@ void TMainForm::Print() {
     const PrintRect r = PrintRectangle(picture.width(), picture.height(), printer.width(), printer.height());
     painter.drawImage(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), picture);
     if (!painter.end()) Fail(tr("The print job could not be finished."));
+}
+
+// ---------------------------------------------------------------------------
+// Export Marks.
+
+MarksExportCommand& TMainForm::MarksExport() {
+    if (marksExport_ == nullptr) marksExport_ = std::make_unique<MarksExportCommand>(*this, *measure_);
+    return *marksExport_;
+}
+
+void TMainForm::ExportMarks() {
+    if (currentChild_ == nullptr) return;
+    const QString said = MarksExport().Run();
+    if (!said.isEmpty()) ShowHint(said);
 }
 
 }  // namespace dusk::app

@@ -491,6 +491,11 @@ void MeasureTools::ShowProfileOf(const Mark& mark) {
     profilePoints_ = profile.points;
 }
 
+std::optional<Profile> MeasureTools::ShownProfile() const {
+    if (!profileMark_) return std::nullopt;
+    return Profile{profileMark_->inKilometres, profilePoints_};
+}
+
 void MeasureTools::ShowProfileHover(int index) {
     if (overlay_ == nullptr || !profileMark_) return;
     if (index < 0) {

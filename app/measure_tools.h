@@ -65,6 +65,9 @@ public:
     QUndoStack& UndoStack() const { return *undo_; }
     TMeasurementsPanel* MeasurementsPanel() const { return measurements_; }
     TProfilePanel* ProfilePanel() const { return profile_; }
+    // The profile on the Profile panel, in the file's raster; none while
+    // the panel shows none.
+    std::optional<Profile> ShownProfile() const;
     // The tool in use, or null.
     const MeasureTool* Active() const { return active_.get(); }
     void Use(MarkKind kind);

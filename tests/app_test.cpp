@@ -67,7 +67,7 @@ std::vector<std::uint8_t> TestSamples() {
 
 // Commands usable only while an image is shown; Open only while none is.
 const std::set<QString> kImageCommands{
-    "Next1",        "Previous1",    "SaveAs1",      "Print1",       "PrintSetup1",  "ScanForward1",
+    "Next1",        "Previous1",    "SaveAs1",      "ExportMarks1",      "Print1",       "PrintSetup1",  "ScanForward1",
     "ScanBackward1", "ScanStop1",   "FileSaveBtn",  "ToolButton17", "FileTylAutBtn", "FileTylBtn",
     "FileStopBtn",  "FileForBtn",   "FileForAutoBtn", "ToolButton9", "ToolButton10", "ToolButton33",
     "ToolButton12", "ToolButton13", "ToolButton18", "ToolButton27", "ToolButton28", "ToolButton20",
@@ -270,10 +270,11 @@ void AppTest::menuItems_data() {
     QTest::addColumn<QStringList>("checkable");
 
     QTest::newRow("File") << "File1" << "&File"
-                          << QStringList{"Open1", "Next1", "Previous1", "SaveAs1", "N2", "ScanForward1",
+                          << QStringList{"Open1", "Next1", "Previous1", "SaveAs1", "ExportMarks1", "N2", "ScanForward1",
                                          "ScanBackward1", "ScanStop1", "N3", "Print1", "PrintSetup1", "N1", "Exit1",
                                          "N4", "CloseImage1"}
-                          << QStringList{"&Open...", "&Next ", "Pr&evious", "Save &As...", "", "Scan Forward",
+                          << QStringList{"&Open...", "&Next ", "Pr&evious", "Save &As...",
+                                         QString::fromUtf8("Export &Marks\u2026"), "", "Scan Forward",
                                          "Scan Backward", "Scan Stop", "", "&Print...", "P&rint Setup...", "", "E&xit",
                                          "", "&Close Image"}
                           << QStringList{};

@@ -5,16 +5,20 @@
 // of added and deleted rows; the marks drawn at their file place through a
 // turn and a zoom, and kept per image; the window's keys from a panel.
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <vector>
 
 #include <QDockWidget>
+#include <QFile>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QUndoStack>
 
 #include "app/marks_backend.h"
+#include "app/marks_export_command.h"
 #include "app/marks_model.h"
 #include "app/marks_overlay.h"
 #include "app/measure_tool.h"
@@ -23,6 +27,9 @@
 #include "app/profile_panel.h"
 #include "app_fixture.h"
 #include "geo/geodesy.h"
+#include "marks/marks_export.h"
+
+#include <gdal.h>
 
 namespace {
 
@@ -66,6 +73,7 @@ private slots:
     void undoAndRedoAddedAndDeletedRows();
     void marksStayAtTheirFilePlace();
     void aStoreThatCannotBeWrittenIsSaidSo();
+    void exportMarksWritesEachKind();
     void profilePointerMarksThePictureAndBack();
     void everyPanelOpenKeepsApart();
     void windowKeysWorkFromAPanel_data();
@@ -261,6 +269,62 @@ void MeasureTest::marksStayAtTheirFilePlace() {
     const double scale = View()->Scale();
     QVERIFY(scale > 1.0);
     QTRY_VERIFY(Marked(QPointF((1052 - 202) * scale, (660 - 150) * scale).toPoint()));
+}
+
+// File > Export Marks: each kind of file from the marks on display, and a
+// profile CSV only while a profile is shown.
+void MeasureTest::exportMarksWritesEachKind() {
+    Tools()->SetBackend(std::make_unique<dusk::app::MemoryMarks>());
+    OpenTile(true);
+    Trigger("MeasureArea1");
+    for (const QPointF p : {QPointF(100, 100), QPointF(500, 120), QPointF(400, 450)}) Click(p);
+    QTest::mouseDClick(View(), Qt::LeftButton, {}, QPoint(400, 450));
+    Trigger("MeasureCrater1");
+    Drag({350, 220}, {370, 220});
+    QCOMPARE(Marks().size(), std::size_t{2});
+    using Export = dusk::app::MarksExportCommand::Export;
+    const auto exportAs = [this](Export what, const char* name) {
+        const QString path = Decoded(dir_->path() / name);
+        form_->MarksExport().SetChooser([path, what] { return dusk::app::MarksExportCommand::Choice{path, what}; });
+        Trigger("ExportMarks1");
+        std::ifstream in(path.toStdString(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    // The count: the area drawn as its boundary, the crater inside it.
+    const std::string count = exportAs(Export::ImageCraterCount, "count.scc");
+    QVERIFY2(count.find("Total_area = ") != std::string::npos, count.c_str());
+    const double total = std::stod(count.substr(count.find("Total_area = ") + 13));
+    QVERIFY(std::abs(total - Marks()[0].area) < 0.005 * Marks()[0].area);
+    const std::size_t rows = count.find("crater = {");
+    QVERIFY(rows != std::string::npos);
+    std::istringstream craters(count.substr(rows));
+    std::string line;
+    int lines = 0;
+    std::getline(craters, line);  // the header
+    while (std::getline(craters, line) && line.find('}') == std::string::npos) ++lines;
+    QCOMPARE(lines, 1);
+
+    const std::string csv = exportAs(Export::MeasurementsCsv, "marks.csv");
+    QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 3);
+    QVERIFY(csv.rfind(dusk::kMeasurementsHeader, 0) == 0);
+
+    exportAs(Export::ImageGeoPackage, "marks.gpkg");
+    GDALAllRegister();
+    GDALDatasetH gpkg = GDALOpenEx(Decoded(dir_->path() / "marks.gpkg").toUtf8().constData(), GDAL_OF_VECTOR,
+                                   nullptr, nullptr, nullptr);
+    QVERIFY(gpkg != nullptr);
+    QCOMPARE(OGR_L_GetFeatureCount(GDALDatasetGetLayerByName(gpkg, "polygons"), 1), GIntBig{1});
+    QCOMPARE(OGR_L_GetFeatureCount(GDALDatasetGetLayerByName(gpkg, "craters"), 1), GIntBig{1});
+    GDALClose(gpkg);
+
+    QVERIFY(exportAs(Export::ProfileCsv, "none.csv").empty());
+    QVERIFY(form_->statusBar()->currentMessage().contains("no profile"));
+    Trigger("MeasureProfile1");
+    Drag({50, 500}, {950, 520});
+    const std::string profile = exportAs(Export::ProfileCsv, "profile.csv");
+    QVERIFY(profile.rfind(dusk::kProfileHeader, 0) == 0);
+    QVERIFY(std::count(profile.begin(), profile.end(), '\n') > 900);
 }
 
 void MeasureTest::aStoreThatCannotBeWrittenIsSaidSo() {
