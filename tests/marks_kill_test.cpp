@@ -115,9 +115,10 @@ private slots:
         int rendered = 0;
         for (int kill = 0; kill < kills; ++kill) {
             const std::uint32_t seed = base + static_cast<std::uint32_t>(kill);
-            const QString where = QStringLiteral("kill %1, seed %2 (DUSK_KILL_SEED=%2 DUSK_KILLS=1 makes its choices again)")
-                                      .arg(kill)
-                                      .arg(seed);
+            const QString where =
+                QStringLiteral("kill %1, seed %2 (DUSK_KILL_SEED=%2 DUSK_KILLS=1 makes its choices again)")
+                    .arg(kill)
+                    .arg(seed);
             std::mt19937 random(seed);
             // No mark waited for: a moment within the start and the mosaic's
             // rendering; else that many marks and a moment more.
