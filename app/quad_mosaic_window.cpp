@@ -375,7 +375,14 @@ bool TQuadMosaicWindow::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
-    if (watched != view_) return QWidget::eventFilter(watched, event);
+    const bool mouseEvent = event->type() == QEvent::MouseButtonDblClick ||
+                            event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+                            event->type() == QEvent::MouseButtonRelease;
+    if (watched == view_ && event->type() == QEvent::Leave) {
+        readout_->clear();
+        return false;
+    }
+    if (watched != view_ || !mouseEvent) return QWidget::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);
     switch (event->type()) {
         case QEvent::MouseButtonDblClick:
@@ -407,9 +414,6 @@ bool TQuadMosaicWindow::eventFilter(QObject* watched, QEvent* event) {
             dragFrom_.reset();
             view_->setCursor(Qt::OpenHandCursor);
             return true;
-        case QEvent::Leave:
-            readout_->clear();
-            return false;
         default:
             return false;
     }
