@@ -11,7 +11,8 @@
 # any leak at exit (no leak is suppressed, Qt's included).
 # Then builds the tests that run threads with ThreadSanitizer in
 # BUILD_DIR-thread (the collection overview's workers, the records of
-# workers rendering at once, the exporter's batches) and runs them; any
+# workers rendering at once, the exporter's batches, the Quad Mosaic's
+# workers and the mosaic library's, the marks store) and runs them; any
 # report fails the run.
 set -euo pipefail
 
@@ -32,8 +33,8 @@ ctest --test-dir "$build" --output-on-failure -j2
 # tsan.supp leaves out what passes between Qt's own threads only.
 thread_build=${build}-thread
 cmake -S "$source" -B "$thread_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=thread"
-cmake --build "$thread_build" -j2 --target overview_tests core_tests export_tests
+cmake --build "$thread_build" -j2 --target overview_tests core_tests export_tests quad_mosaic_tests mosaic_tests marks_tests
 export TSAN_OPTIONS="halt_on_error=1:abort_on_error=1:second_deadlock_stack=1:suppressions=$here/tsan.supp"
 export QTEST_DISABLE_STACK_DUMP=1
 ctest --test-dir "$thread_build" --output-on-failure -j2 \
-  -R '^(overview_tests|core\.ImageStateTest\..*|export\.(ExportTest\.SeveralAtATime.*|ExportTest\.Batch.*|ThumbnailTest\..*))$'
+  -R '^(overview_tests|quad_mosaic_tests|mosaic\..*|marks\.MarksStore\..*|core\.ImageStateTest\..*|export\.(ExportTest\.SeveralAtATime.*|ExportTest\.Batch.*|ThumbnailTest\..*))$'
