@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
 #include "geo/geodesy.h"
 
 namespace {
@@ -69,13 +70,7 @@ dusk::MapProjection Polar() {
 // The profile with the file's values read at its points, as the plot needs;
 // on the Lambert map (0) or the polar one (1).
 void BM_Profile1500(benchmark::State& bench) {
-    dusk::MapProjection tile;
-    tile.type = "POLAR STEREOGRAPHIC";
-    tile.aAxisRadius = tile.bAxisRadius = tile.cAxisRadius = 6051.8;
-    tile.centerLatitude = 90;
-    tile.mapScale = 1;
-    tile.lineProjectionOffset = 330;
-    tile.sampleProjectionOffset = 526;
+    const dusk::MapProjection tile = dusk::bench::PolarMap();
     const dusk::RasterGeodesy geodesy(bench.range(0) == 0 ? Lambert() : bench.range(0) == 1 ? Polar() : tile);
     std::vector<std::uint8_t> raster(static_cast<std::size_t>(kSide) * kSide);
     for (std::size_t i = 0; i < raster.size(); ++i) raster[i] = static_cast<std::uint8_t>(i * 7);

@@ -28,12 +28,11 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QScrollArea>
+#include <QMouseEvent>
+#include <QPointingDevice>
 #include <QScrollBar>
 
 #include <benchmark/benchmark.h>
-
-#include <QMouseEvent>
-#include <QPointingDevice>
 
 #include "app/child.h"
 #include "app/main_form.h"
@@ -41,10 +40,14 @@
 #include "app/measure_tools.h"
 #include "app/picture_view.h"
 #include "app/vector_state.h"
+#include "bench_support.h"
 #include "app/overview_window.h"
 #include "core/image_state.h"
 
 namespace {
+
+using dusk::bench::PolarMap;
+using dusk::bench::ResidentKiB;
 
 constexpr int kImages = 20;
 
@@ -202,13 +205,6 @@ std::filesystem::path MakeLargeCollection() {
     return folder;
 }
 
-long ResidentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
-}
 
 // Each iteration opens the first entry anew (no thumbnail kept), opens the
 // overview and runs the event loop until the first screenful (`all` false)
@@ -285,16 +281,6 @@ void BM_FootprintsRepaint(benchmark::State& bench, bool footprints) {
     std::filesystem::remove_all(folder);
 }
 
-dusk::MapProjection PolarMap() {
-    dusk::MapProjection p;
-    p.type = "POLAR STEREOGRAPHIC";
-    p.aAxisRadius = p.bAxisRadius = p.cAxisRadius = 6051.8;
-    p.centerLatitude = 90;
-    p.lineProjectionOffset = 330;
-    p.sampleProjectionOffset = 526;
-    p.mapScale = 1;
-    return p;
-}
 
 // The computation alone: the pointer's new place and the figures of the
 // line drawn so far to it.

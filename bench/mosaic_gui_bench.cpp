@@ -21,19 +21,14 @@
 #include <benchmark/benchmark.h>
 
 #include "app/quad_mosaic_window.h"
+#include "bench_support.h"
 #include "quad20.h"
 
 namespace {
 
+using dusk::bench::ResidentKiB;
 using dusk::bench::TheQuad;
 
-long ResidentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
-}
 
 // Each iteration shows the quad anew in a fresh window and runs the event
 // loop until every tile is shown (`all`) or those in view are.
