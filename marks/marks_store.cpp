@@ -90,7 +90,9 @@ bool CreateStore(const std::string& path, std::string& error) {
         error = "GDAL has no GeoPackage driver";
         return false;
     }
-    const std::string temporary = path + ".new";
+    // A name of this process's own: another program may be making the store
+    // at the same moment.
+    const std::string temporary = path + ".new." + std::to_string(::getpid());
     std::error_code ignored;
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(temporary + suffix, ignored);
     {
@@ -125,9 +127,13 @@ bool CreateStore(const std::string& path, std::string& error) {
         ::fsync(fd);
         ::close(fd);
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = std::strerror(errno);
-        std::filesystem::remove(temporary, ignored);
+    // Linked into place only where no store is yet: one another program
+    // made meanwhile is kept, and opened.
+    const bool linked = ::link(temporary.c_str(), path.c_str()) == 0;
+    const int linkError = errno;
+    std::filesystem::remove(temporary, ignored);
+    if (!linked && linkError != EEXIST) {
+        error = std::strerror(linkError);
         return false;
     }
     const std::string folder = std::filesystem::path(path).parent_path().string();
@@ -238,16 +244,20 @@ std::unique_ptr<MarksStore> MarksStore::Open(const std::string& path, std::strin
     }
 
     const char* const drivers[] = {"GPKG", nullptr};
+    // Another program writing the store makes this one wait its turn, from
+    // the first statement GDAL runs on opening it.
+    CPLSetThreadLocalConfigOption("OGR_SQLITE_PRAGMA", "busy_timeout=5000");
     data->dataset.reset(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE, drivers, nullptr, nullptr));
+    CPLSetThreadLocalConfigOption("OGR_SQLITE_PRAGMA", nullptr);
     if (!data->dataset) return fail(QuietErrors::Last("it is not a GeoPackage"));
     data->layer = data->dataset->GetLayerByName(kTable);
     if (data->layer == nullptr || !FindColumns(*data->layer->GetLayerDefn(), data->column)) {
         return fail("it is not a marks store (it has no table of marks)");
     }
     // Durable commits: write-ahead log, synced at every commit.
+    Pragma(*data->dataset, "PRAGMA busy_timeout = 5000");
     Pragma(*data->dataset, "PRAGMA journal_mode = WAL");
     Pragma(*data->dataset, "PRAGMA synchronous = FULL");
-    Pragma(*data->dataset, "PRAGMA busy_timeout = 2000");
     if (CPLGetLastErrorType() >= CE_Failure) return fail(QuietErrors::Last("it cannot be read"));
     return std::unique_ptr<MarksStore>(new MarksStore(std::move(data)));
 }

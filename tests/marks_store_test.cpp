@@ -285,5 +285,36 @@ TEST(MarksStore, KilledWriterLosesNoStoredMark) {
     for (const std::int64_t stored : printed) EXPECT_TRUE(found.count(stored)) << stored;
 }
 
+// Programs started at once on a store that does not exist yet (two windows
+// opened together the first time) all open it and all keep their marks.
+TEST(MarksStore, WritersStartedTogetherShareOneNewStore) {
+    for (int round = 0; round < 3; ++round) {
+        TempDir dir;
+        const std::string path = (dir.path() / "marks.gpkg").string();
+        std::vector<pid_t> writers;
+        for (const char* key : {"a", "b", "c", "d"}) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                const int null = ::open("/dev/null", O_WRONLY);
+                ::dup2(null, STDOUT_FILENO);
+                ::execl(DUSK_MARKS_WRITER, DUSK_MARKS_WRITER, path.c_str(), key, "20", static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            writers.push_back(pid);
+        }
+        for (const pid_t pid : writers) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+        std::string error;
+        auto store = MarksStore::Open(path, error);
+        ASSERT_TRUE(store) << error;
+        for (const char* key : {"a", "b", "c", "d"}) {
+            EXPECT_EQ(store->MarksOf(key, error).size(), 20u) << key << " round " << round << ": " << error;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace dusk
