@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 #include <QWidget>
 
@@ -23,15 +24,19 @@ class TPictureView : public QWidget {
 public:
     explicit TPictureView(QWidget* parent = nullptr);
 
-    // Shows `picture` at `scale` and sizes the control to it.
+    // Shows `picture` at `scale` and sizes the control to it. A picture of
+    // grey levels (Grayscale8) is kept as it is, a quarter of the memory of
+    // the 32-bit form every other picture is kept in.
     void Show(const QImage& picture, double scale);
     double Scale() const { return scale_; }
-    // The picture shown, at its full size (RGB32, grey).
+    // The picture shown, at its full size (RGB32 or Grayscale8, grey).
     const QImage& Picture() const { return picture_; }
     // Puts `piece` (grey) into the picture with its top left at `at`, keeping
     // the scale; the control repaints at its next update(), averaging again
     // then, where it is shown below 1, the shrunk pixels the piece reaches.
     void ReplacePart(const QImage& piece, QPoint at);
+    // The part of the control that shows the picture's pixels `part`.
+    QRect PlaceOf(const QRect& part) const;
     // The scaled picture's size in device pixels.
     QSize ShownSize() const { return shown_; }
 
@@ -47,9 +52,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage picture_;  // RGB32, grey
-    QImage shrunk_;   // below 1: the picture averaged down to shown_
-    QRect stale_;  // the part of the picture whose shrunk pixels are out of date
+    // Below 1: averages the shrunk pixels of `part` (device pixels) that are
+    // not yet up to date.
+    void Freshen(const QRect& part);
+
+    QImage picture_;  // RGB32 or Grayscale8, grey
+    QImage shrunk_;   // below 1: the picture averaged down to shown_, made as it is shown
+    QRegion fresh_;   // the shrunk pixels that are up to date
     double scale_ = 1.0;
     QSize shown_;
     qreal ratio_ = 1.0;  // device pixels per logical pixel

@@ -6,7 +6,9 @@
 #include <deque>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +17,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QThreadPool>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -30,22 +31,33 @@ namespace dusk::app {
 
 namespace {
 
-constexpr int kCollectMilliseconds = 15;
-// The picture is shown anew at most this often while tiles arrive.
-constexpr int kRefreshMilliseconds = 120;
 constexpr int kWheelStep = 120;
+// Tiles are placed for at most about this long at a time.
+constexpr int kPlaceSliceMilliseconds = 6;
 constexpr int kChequer = 16;  // side of a square of the no-data chequer
 
 std::uint8_t ChequerAt(int x, int y) { return ((x / kChequer + y / kChequer) & 1) != 0 ? 0x9c : 0x74; }
 
 }  // namespace
 
+// A tile rendered and placed into the canvas by a worker, with the part of
+// the picture it changed, ready to be shown.
+struct TQuadMosaicWindow::Arrival {
+    std::size_t tile = 0;
+    std::string failure;
+    QPoint at;
+    QImage piece;  // Grayscale8: the canvas's levels, the chequer where no tile has data
+};
+
 // What the interface thread and the workers share: the tiles waiting, in the
-// order they go, and those rendered but not yet placed.
+// order they go, and those placed but not yet shown. The canvas is written by
+// the workers and read by the interface thread under `canvasMutex`.
 struct TQuadMosaicWindow::Shared {
     std::mutex mutex;
+    std::mutex canvasMutex;
     std::deque<std::size_t> waiting;
-    std::vector<RenderedTile> done;
+    std::vector<Arrival> done;
+    bool told = false;  // the window is told of tiles done and has not yet taken them
     std::uint64_t generation = 0;
 };
 
@@ -108,13 +120,6 @@ TQuadMosaicWindow::TQuadMosaicWindow(QWidget* parent, int workers)
     layout->addWidget(leftOut_);
     resize(960, 640);
 
-    collector_ = new QTimer(this);
-    collector_->setInterval(kCollectMilliseconds);
-    connect(collector_, &QTimer::timeout, this, &TQuadMosaicWindow::Collect);
-    refresher_ = new QTimer(this);
-    refresher_->setSingleShot(true);
-    refresher_->setInterval(kRefreshMilliseconds);
-    connect(refresher_, &QTimer::timeout, this, &TQuadMosaicWindow::Refresh);
 }
 
 TQuadMosaicWindow::~TQuadMosaicWindow() {
@@ -133,13 +138,16 @@ void TQuadMosaicWindow::ShowQuad(const std::string& directory, const std::vector
         std::lock_guard lock(shared_->mutex);
         shared_->waiting.clear();
         shared_->done.clear();
+        shared_->told = false;
         generation = ++shared_->generation;
     }
+    arrived_.clear();
     PictureSettings picture;
     picture.options = defaults;
     auto plan = std::make_shared<MosaicPlan>(PlanMosaic(directory, names, imageName, picture));
     plan_ = plan;
-    canvas_ = std::make_unique<MosaicCanvas>(plan->grid);
+    auto canvas = std::make_shared<MosaicCanvas>(plan->grid);
+    canvas_ = canvas;
     renderFailures_.clear();
     collected_.assign(plan->tiles.size(), false);
     placed_ = 0;
@@ -149,17 +157,14 @@ void TQuadMosaicWindow::ShowQuad(const std::string& directory, const std::vector
     QImage chequer;
     if (w > 0) {
         // Two rows of the chequer, each copied down its band of squares.
-        chequer = QImage(w, h, QImage::Format_RGB32);
-        std::vector<QRgb> rows[2];
+        chequer = QImage(w, h, QImage::Format_Grayscale8);
+        std::vector<std::uint8_t> rows[2];
         for (int band = 0; band < 2; ++band) {
             rows[band].resize(static_cast<std::size_t>(w));
-            for (int x = 0; x < w; ++x) {
-                const int level = ChequerAt(x, band * kChequer);
-                rows[band][static_cast<std::size_t>(x)] = qRgb(level, level, level);
-            }
+            for (int x = 0; x < w; ++x) rows[band][static_cast<std::size_t>(x)] = ChequerAt(x, band * kChequer);
         }
         for (int y = 0; y < h; ++y) {
-            std::memcpy(chequer.scanLine(y), rows[(y / kChequer) & 1].data(), static_cast<std::size_t>(w) * 4);
+            std::memcpy(chequer.scanLine(y), rows[(y / kChequer) & 1].data(), static_cast<std::size_t>(w));
         }
     }
     // The view holds the only copy, so that placing a tile changes it in place.
@@ -180,7 +185,8 @@ void TQuadMosaicWindow::ShowQuad(const std::string& directory, const std::vector
     const int workers = std::min<int>(pool_->maxThreadCount(), static_cast<int>(plan->tiles.size()));
     std::shared_ptr<Shared> shared = shared_;
     for (int k = 0; k < workers; ++k) {
-        pool_->start([shared, plan, generation] {
+        // The window outlives its workers: its destructor waits for them.
+        pool_->start([this, shared, plan, canvas, generation] {
             for (;;) {
                 std::size_t tile = 0;
                 {
@@ -189,23 +195,41 @@ void TQuadMosaicWindow::ShowQuad(const std::string& directory, const std::vector
                     tile = shared->waiting.front();
                     shared->waiting.pop_front();
                 }
-                RenderedTile rendered = RenderMosaicTile(*plan, tile);
-                std::lock_guard lock(shared->mutex);
-                if (shared->generation != generation) return;
-                shared->done.push_back(std::move(rendered));
+                Arrival arrival = Place(*canvas, RenderMosaicTile(*plan, tile), shared->canvasMutex);
+                bool tell = false;
+                {
+                    std::lock_guard lock(shared->mutex);
+                    if (shared->generation != generation) return;
+                    shared->done.push_back(std::move(arrival));
+                    tell = !std::exchange(shared->told, true);
+                }
+                // Placed as soon as the interface thread is free.
+                if (tell) QMetaObject::invokeMethod(this, [this] { Collect(); }, Qt::QueuedConnection);
             }
         });
     }
-    collector_->start();
+}
+
+QRectF TQuadMosaicWindow::Seen() const {
+    // The part of the view in sight, from the scroll bars' values and the
+    // view's own size: right even before the scroll area has laid out a
+    // picture just shown.
+    const QSize room = scroll_->viewport()->size();
+    const QSize size = view_->size();
+    const auto along = [](int value, int length, int roomLength) {
+        if (length <= roomLength) return std::pair(0, length);
+        const int from = std::clamp(value, 0, length - roomLength);
+        return std::pair(from, from + roomLength);
+    };
+    const auto [left, right] = along(scroll_->horizontalScrollBar()->value(), size.width(), room.width());
+    const auto [top, bottom] = along(scroll_->verticalScrollBar()->value(), size.height(), room.height());
+    return QRectF(view_->PicturePointAt(QPointF(left, top)), view_->PicturePointAt(QPointF(right, bottom)));
 }
 
 void TQuadMosaicWindow::PreferVisible() {
     if (!plan_ || !view_->isVisible() || Picture().isNull()) return;
     // The visible part of the mosaic, in grid pixels.
-    const QRect visible = scroll_->viewport()->rect().translated(-view_->pos());
-    const QPointF a = view_->PicturePointAt(visible.topLeft());
-    const QPointF b = view_->PicturePointAt(visible.bottomRight());
-    const QRectF seen = QRectF(a, b).normalized();
+    const QRectF seen = Seen();
     const QPointF middle = seen.center();
     std::lock_guard lock(shared_->mutex);
     auto rank = [&](std::size_t i) {
@@ -219,72 +243,82 @@ void TQuadMosaicWindow::PreferVisible() {
                      [&](std::size_t l, std::size_t r) { return rank(l) < rank(r); });
 }
 
+TQuadMosaicWindow::Arrival TQuadMosaicWindow::Place(MosaicCanvas& canvas, const RenderedTile& tile,
+                                                     std::mutex& canvasMutex) {
+    Arrival arrival;
+    arrival.tile = tile.tile;
+    arrival.failure = tile.failure;
+    if (!tile.failure.empty()) return arrival;
+    const int w = canvas.width;
+    const int x0 = std::max(0, tile.left);
+    const int x1 = std::min(w, tile.left + tile.width);
+    const int y0 = std::max(0, tile.top);
+    const int y1 = std::min(canvas.height, tile.top + tile.height);
+    std::lock_guard lock(canvasMutex);
+    PlaceTile(canvas, tile);
+    if (x1 <= x0 || y1 <= y0) return arrival;
+    arrival.at = QPoint(x0, y0);
+    arrival.piece = QImage(x1 - x0, y1 - y0, QImage::Format_Grayscale8);
+    for (int y = y0; y < y1; ++y) {
+        const std::size_t row = static_cast<std::size_t>(y) * w;
+        std::uint8_t* out = arrival.piece.scanLine(y - y0);
+        for (int x = x0; x < x1; ++x) {
+            out[x - x0] = canvas.owner[row + x] != 0 ? canvas.grey[row + x] : ChequerAt(x, y);
+        }
+    }
+    return arrival;
+}
+
 void TQuadMosaicWindow::Collect() {
-    std::vector<RenderedTile> done;
     {
         std::lock_guard lock(shared_->mutex);
-        done.swap(shared_->done);
+        for (Arrival& arrival : shared_->done) arrived_.push_back(std::move(arrival));
+        shared_->done.clear();
+        shared_->told = false;
     }
-    if (done.empty()) return;
-    const int w = canvas_->width;
-    for (const RenderedTile& tile : done) {
-        if (!tile.failure.empty()) {
-            collected_[tile.tile] = true;
-            renderFailures_.push_back(tile.failure);
+    if (arrived_.empty()) return;
+    // Those in sight first, and only as many as a slice of time allows: the
+    // rest follow once what is waiting (a paint, the pointer) has had its turn.
+    const QRectF seen = Seen();
+    std::stable_partition(arrived_.begin(), arrived_.end(), [&](const Arrival& arrival) {
+        return QRectF(QRect(arrival.at, arrival.piece.size())).intersects(seen);
+    });
+    QElapsedTimer slice;
+    slice.start();
+    std::size_t taken = 0;
+    for (; taken < arrived_.size() && (taken == 0 || slice.elapsed() < kPlaceSliceMilliseconds); ++taken) {
+        const Arrival& arrival = arrived_[taken];
+        collected_[arrival.tile] = true;
+        if (!arrival.failure.empty()) {
+            renderFailures_.push_back(arrival.failure);
             ++failed_;
             continue;
         }
-        PlaceTile(*canvas_, tile);
         ++placed_;
-        collected_[tile.tile] = true;
-        const int x0 = std::max(0, tile.left);
-        const int x1 = std::min(w, tile.left + tile.width);
-        const int y0 = std::max(0, tile.top);
-        const int y1 = std::min(canvas_->height, tile.top + tile.height);
-        if (x1 > x0 && y1 > y0) {
-            QImage piece(x1 - x0, y1 - y0, QImage::Format_RGB32);
-            for (int y = y0; y < y1; ++y) {
-                const std::size_t row = static_cast<std::size_t>(y) * w;
-                auto* out = reinterpret_cast<QRgb*>(piece.scanLine(y - y0));
-                for (int x = x0; x < x1; ++x) {
-                    const int level = canvas_->owner[row + x] != 0 ? canvas_->grey[row + x] : ChequerAt(x, y);
-                    out[x - x0] = qRgb(level, level, level);
-                }
-            }
-            view_->ReplacePart(piece, QPoint(x0, y0));
-        }
+        if (arrival.piece.isNull()) continue;
+        view_->ReplacePart(arrival.piece, arrival.at);
+        // Only the tile's own part is painted again, at once.
+        const QRect place = view_->PlaceOf(QRect(arrival.at, arrival.piece.size()));
+        view_->update(place);
+        if (view_->visibleRegion().intersects(place)) unpainted_ = true;
     }
-    dirty_ = true;
+    arrived_.erase(arrived_.begin(), arrived_.begin() + static_cast<std::ptrdiff_t>(taken));
+    if (!arrived_.empty()) QMetaObject::invokeMethod(this, [this] { Collect(); }, Qt::QueuedConnection);
     ShowProgress();
     if (Finished()) {
-        collector_->stop();
-        refresher_->stop();
-        Refresh();
         leftOut_->setText(LeftOutText());
         save_->setEnabled(placed_ > 0);
-    } else if (!refresher_->isActive()) {
-        // Shown at once, then at most once a period while more arrive.
-        Refresh();
-        refresher_->start();
     }
 }
 
 bool TQuadMosaicWindow::ViewPlaced() const {
     if (!plan_ || Picture().isNull()) return true;
-    const QRect visible = scroll_->viewport()->rect().translated(-view_->pos());
-    const QRectF seen = QRectF(view_->PicturePointAt(visible.topLeft()), view_->PicturePointAt(visible.bottomRight()))
-                            .normalized();
+    const QRectF seen = Seen();
     for (std::size_t i = 0; i < plan_->tiles.size(); ++i) {
         const MosaicTile& t = plan_->tiles[i];
         if (QRectF(QPointF(t.left, t.top), QPointF(t.right, t.bottom)).intersects(seen) && !collected_[i]) return false;
     }
-    return !dirty_;
-}
-
-void TQuadMosaicWindow::Refresh() {
-    if (!dirty_) return;
-    dirty_ = false;
-    view_->update();
+    return !unpainted_ || !view_->isVisible();
 }
 
 void TQuadMosaicWindow::ShowProgress() {
@@ -378,6 +412,7 @@ bool TQuadMosaicWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool mouseEvent = event->type() == QEvent::MouseButtonDblClick ||
                             event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
                             event->type() == QEvent::MouseButtonRelease;
+    if (watched == view_ && event->type() == QEvent::Paint) unpainted_ = false;
     if (watched == view_ && event->type() == QEvent::Leave) {
         readout_->clear();
         return false;
@@ -428,7 +463,13 @@ void TQuadMosaicWindow::ReportPointer(QPointF position) {
     const QPointF at(pixel.x() + 0.5, pixel.y() + 0.5);
     const std::size_t index = static_cast<std::size_t>(pixel.y()) * canvas_->width + pixel.x();
     QString text;
-    const std::uint8_t owner = canvas_->owner[index];
+    std::uint8_t owner = 0;
+    std::uint8_t level = 0;
+    {
+        std::lock_guard lock(shared_->canvasMutex);
+        owner = canvas_->owner[index];
+        level = canvas_->grey[index];
+    }
     std::optional<MosaicSpot> spot;
     if (owner != 0) {
         if (const std::optional<RasterPoint> p = MosaicFilePoint(*plan_, owner - 1u, at.x(), at.y())) {
@@ -444,7 +485,7 @@ void TQuadMosaicWindow::ReportPointer(QPointF position) {
                    .arg(static_cast<int>(std::floor(spot->file.row)))
                    .arg(static_cast<int>(std::floor(spot->file.column)));
     }
-    text += owner != 0 ? tr("shown %1").arg(canvas_->grey[index]) : tr("no data");
+    text += owner != 0 ? tr("shown %1").arg(level) : tr("no data");
     if (const std::optional<LatLon> position = MosaicLatLon(plan_->grid, at.x(), at.y())) {
         const bool west = plan_->grid.coordinates->Projection().positiveLongitudeWest;
         text += QStringLiteral("; ") + QString::fromStdString(LatLonText(*position, west));

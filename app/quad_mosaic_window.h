@@ -3,12 +3,14 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <QImage>
 #include <QPointF>
+#include <QRectF>
 #include <QWidget>
 
 #include "core/image_state.h"
@@ -17,13 +19,13 @@ class QLabel;
 class QProgressBar;
 class QScrollArea;
 class QThreadPool;
-class QTimer;
 class QToolButton;
 class QEvent;
 
 namespace dusk {
 struct MosaicPlan;
 struct MosaicCanvas;
+struct RenderedTile;
 }  // namespace dusk
 
 namespace dusk::app {
@@ -64,7 +66,7 @@ public:
     // What the mosaic left out, one line each.
     QString LeftOutText() const;
     QString ReadoutText() const;
-    // The picture shown (RGB32, grey), at the mosaic's full size.
+    // The picture shown (Grayscale8), at the mosaic's full size.
     const QImage& Picture() const;
     TPictureView* View() const { return view_; }
     double Scale() const;
@@ -83,12 +85,16 @@ protected:
 
 private:
     struct Shared;
+    struct Arrival;
+    // Places `tile` into `canvas` (on a worker) and takes the part it changed.
+    static Arrival Place(MosaicCanvas& canvas, const RenderedTile& tile, std::mutex& canvasMutex);
     void Collect();
-    void Refresh();
     void Save();
     void ZoomTo(double scale, QPointF anchor);
     double FittingScale() const;
     double FittingScale(int w, int h) const;
+    // The part of the mosaic in sight, in its own pixels.
+    QRectF Seen() const;
     // The waiting tiles, those in view first.
     void PreferVisible();
     void ReportPointer(QPointF position);
@@ -97,12 +103,13 @@ private:
     std::shared_ptr<Shared> shared_;
     std::shared_ptr<const MosaicPlan> plan_;
     std::vector<std::string> renderFailures_;
-    std::unique_ptr<MosaicCanvas> canvas_;
+    std::shared_ptr<MosaicCanvas> canvas_;  // shared with the workers placing into it
+    std::vector<Arrival> arrived_;  // placed, not yet shown
     std::vector<bool> collected_;  // by tile of the plan
     int placed_ = 0;
     int failed_ = 0;
     bool fitted_ = true;
-    bool dirty_ = false;
+    bool unpainted_ = false;  // a placed tile is not yet painted
     std::optional<QPointF> dragFrom_;
     QPoint dragScroll_;
     QScrollArea* scroll_ = nullptr;
@@ -112,8 +119,6 @@ private:
     QLabel* leftOut_ = nullptr;
     QToolButton* save_ = nullptr;
     QToolButton* fit_ = nullptr;
-    QTimer* collector_ = nullptr;
-    QTimer* refresher_ = nullptr;
     SaveChooser chooseSave_;
     QThreadPool* pool_ = nullptr;
 };

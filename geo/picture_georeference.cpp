@@ -26,12 +26,16 @@ GeoTransform PictureTransform(const GeoTransform& file, const DisplayMapping& ma
 std::optional<Georeference> PictureGeoreference(const MapProjection& projection, const DisplayMapping& mapping) {
     const MapCoordinates* coordinates = CoordinatesFor(projection);
     if (coordinates == nullptr) return std::nullopt;
-    GeoTransform t = PictureTransform(coordinates->FileTransform(), mapping);
+    return PictureGeoreference(*coordinates, mapping);
+}
+
+Georeference PictureGeoreference(const MapCoordinates& coordinates, const DisplayMapping& mapping) {
+    GeoTransform t = PictureTransform(coordinates.FileTransform(), mapping);
     // The area's top left pixel becomes the origin.
     const PictureArea area = SampleArea(mapping);
     t[0] += area.x * t[1] + area.y * t[2];
     t[3] += area.x * t[4] + area.y * t[5];
-    return Georeference{coordinates->Wkt(), t};
+    return Georeference{coordinates.Wkt(), t};
 }
 
 }  // namespace dusk

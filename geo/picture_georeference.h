@@ -28,5 +28,7 @@ GeoTransform PictureTransform(const GeoTransform& file, const DisplayMapping& ma
 // samples wide and placed where they lie, without the grey field. None
 // when the projection gives no coordinates.
 std::optional<Georeference> PictureGeoreference(const MapProjection& projection, const DisplayMapping& mapping);
+// The same from coordinates already made (no PROJ set-up at all).
+Georeference PictureGeoreference(const MapCoordinates& coordinates, const DisplayMapping& mapping);
 
 }  // namespace dusk

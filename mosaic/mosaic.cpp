@@ -383,7 +383,9 @@ RenderedTile RenderMosaicTile(const MosaicPlan& plan, std::size_t index) {
         }
         const DisplayMapping mapping = CurrentDisplayMapping();
         const std::optional<GreyPicture> whole = GreyFromBitmap(buffers.Bitmap());
-        const std::optional<Georeference> georeference = PictureGeoreference(tile.coordinates->Projection(), mapping);
+        // From the tile's coordinates the plan made: no PROJ set-up per tile.
+        const std::optional<Georeference> georeference =
+            tile.coordinates ? std::optional(PictureGeoreference(*tile.coordinates, mapping)) : std::nullopt;
         if (!whole || !georeference) {
             out.failure = tile.name + " gives no picture to place";
             return out;

@@ -53,8 +53,15 @@ int SampleAt(double position, int samples, int shown) {
     return std::min(sample, samples - 1);
 }
 
-void EnlargePart(const std::uint32_t* source, int w, int h, std::ptrdiff_t sourceStride, int shownW, int shownH,
-                 int x0, int y0, int tw, int th, std::uint32_t* target, std::ptrdiff_t targetStride) {
+namespace {
+
+// Each sample of `source` as the 32-bit pixel it is shown as.
+inline std::uint32_t Shown(std::uint32_t pixel) { return pixel; }
+inline std::uint32_t Shown(std::uint8_t level) { return 0xff000000u | level * 0x010101u; }
+
+template <typename Sample>
+void EnlargeInto(const Sample* source, int w, int h, std::ptrdiff_t sourceStride, int shownW, int shownH, int x0,
+                 int y0, int tw, int th, std::uint32_t* target, std::ptrdiff_t targetStride) {
     std::vector<int> columns(static_cast<std::size_t>(std::max(tw, 0)));
     for (int x = 0; x < tw; ++x) {
         columns[static_cast<std::size_t>(x)] =
@@ -69,10 +76,22 @@ void EnlargePart(const std::uint32_t* source, int w, int h, std::ptrdiff_t sourc
             std::memcpy(out, out - targetStride, static_cast<std::size_t>(tw) * sizeof(std::uint32_t));
             continue;
         }
-        const std::uint32_t* in = source + row * sourceStride;
-        for (int x = 0; x < tw; ++x) out[x] = in[columns[static_cast<std::size_t>(x)]];
+        const Sample* in = source + row * sourceStride;
+        for (int x = 0; x < tw; ++x) out[x] = Shown(in[columns[static_cast<std::size_t>(x)]]);
         lastRow = row;
     }
+}
+
+}  // namespace
+
+void EnlargePart(const std::uint32_t* source, int w, int h, std::ptrdiff_t sourceStride, int shownW, int shownH,
+                 int x0, int y0, int tw, int th, std::uint32_t* target, std::ptrdiff_t targetStride) {
+    EnlargeInto(source, w, h, sourceStride, shownW, shownH, x0, y0, tw, th, target, targetStride);
+}
+
+void EnlargePart(const std::uint8_t* source, int w, int h, std::ptrdiff_t sourceStride, int shownW, int shownH,
+                 int x0, int y0, int tw, int th, std::uint32_t* target, std::ptrdiff_t targetStride) {
+    EnlargeInto(source, w, h, sourceStride, shownW, shownH, x0, y0, tw, th, target, targetStride);
 }
 
 }  // namespace dusk

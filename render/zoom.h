@@ -45,5 +45,9 @@ int SampleAt(double position, int samples, int shown);
 // (SampleAt(x), SampleAt(y)), so each sample is a crisp block.
 void EnlargePart(const std::uint32_t* source, int w, int h, std::ptrdiff_t sourceStride, int shownW, int shownH,
                  int x0, int y0, int tw, int th, std::uint32_t* target, std::ptrdiff_t targetStride);
+// The same from a picture of grey levels, each shown as the opaque 32-bit
+// grey of its level.
+void EnlargePart(const std::uint8_t* source, int w, int h, std::ptrdiff_t sourceStride, int shownW, int shownH,
+                 int x0, int y0, int tw, int th, std::uint32_t* target, std::ptrdiff_t targetStride);
 
 }  // namespace dusk

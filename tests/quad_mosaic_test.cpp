@@ -42,12 +42,13 @@ private slots:
         const QImage& shown = window->Picture();
         QCOMPARE(shown.width(), canvas.width);
         QCOMPARE(shown.height(), canvas.height);
+        QCOMPARE(shown.format(), QImage::Format_Grayscale8);
         int wrong = 0;
         for (int y = 0; y < canvas.height; ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
+            const std::uint8_t* line = shown.constScanLine(y);
             for (int x = 0; x < canvas.width; ++x) {
                 const std::size_t at = static_cast<std::size_t>(y) * canvas.width + x;
-                const int level = qRed(line[x]);
+                const int level = line[x];
                 if (canvas.owner[at] != 0 ? level != canvas.grey[at] : level != 0x74 && level != 0x9c) ++wrong;
             }
         }
@@ -80,6 +81,37 @@ private slots:
         QFile file(png);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.read(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
+    }
+
+    // The mosaic's view keeps its picture as grey levels and averages only
+    // what it paints: at every scale, before and after a part is replaced,
+    // it paints what a view of the same picture in 32 bits shown afresh does.
+    void GreyPicturePaintsAsItsThirtyTwoBitForm() {
+        QImage grey(301, 187, QImage::Format_Grayscale8);
+        for (int y = 0; y < grey.height(); ++y) {
+            for (int x = 0; x < grey.width(); ++x) grey.scanLine(y)[x] = static_cast<std::uint8_t>((x * 7 + y * 13) ^ y);
+        }
+        QImage piece(57, 41, QImage::Format_Grayscale8);
+        piece.fill(200);
+        const QPoint at(250, 160);  // reaching past the right and bottom edges
+        QImage replaced = grey;
+        for (int y = at.y(); y < replaced.height(); ++y) {
+            for (int x = at.x(); x < replaced.width(); ++x) replaced.scanLine(y)[x] = 200;
+        }
+        for (const double scale : {0.23, 0.5, 1.0, 2.5}) {
+            dusk::app::TPictureView view;
+            view.Show(grey, scale);
+            QCOMPARE(view.Picture().format(), QImage::Format_Grayscale8);
+            dusk::app::TPictureView reference;
+            const auto painted = [](dusk::app::TPictureView& v) {
+                return v.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            };
+            reference.Show(grey.convertToFormat(QImage::Format_RGB32), scale);
+            QCOMPARE(painted(view), painted(reference));
+            view.ReplacePart(piece, at);
+            reference.Show(replaced.convertToFormat(QImage::Format_RGB32), scale);
+            QVERIFY2(painted(view) == painted(reference), qPrintable(QString::number(scale)));
+        }
     }
 };
 
