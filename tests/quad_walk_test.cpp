@@ -34,6 +34,7 @@
 #include "geo/quad.h"
 #include "marks/marks_store.h"
 #include "tests/app_fixture.h"
+#include "tests/walk_support.h"
 #include "tools/export_render.h"
 
 namespace dusk::test {
@@ -336,22 +337,12 @@ class QuadWalkTest : public QuadWalker {
     Q_OBJECT
 
 private slots:
-    void walk_data() {
-        QTest::addColumn<quint64>("seed");
-        QTest::newRow("fixed seed") << quint64{kFixedSeed};
-        if (const char* seed = std::getenv("DUSK_WALK_SEED")) {
-            QTest::newRow("seed from DUSK_WALK_SEED") << quint64{std::strtoull(seed, nullptr, 0)};
-        }
-    }
+    void walk_data() { AddWalkSeeds(kFixedSeed); }
 
     void walk() {
         QFETCH(quint64, seed);
-        static const QtMessageHandler qtHandler = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-                if (!message.startsWith(QStringLiteral("This plugin does not support"))) qtHandler(type, context, message);
-            });
-        const char* wanted = std::getenv("DUSK_WALK_STEPS");
-        const int count = wanted != nullptr && std::atoi(wanted) > 0 ? std::atoi(wanted) : kDefaultSteps;
+        QuietWindowHints();
+        const int count = WalkSteps(kDefaultSteps);
         const std::vector<Step> steps = Draw(seed, count);
         QString why;
         const auto start = std::chrono::steady_clock::now();

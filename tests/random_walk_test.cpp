@@ -36,6 +36,7 @@
 #include "app/commands.h"
 #include "collection/file_list.h"
 #include "tests/app_fixture.h"
+#include "tests/walk_support.h"
 #include "tools/export_render.h"
 
 namespace dusk::test {
@@ -530,23 +531,12 @@ class RandomWalkTest : public Walker {
     Q_OBJECT
 
 private slots:
-    void walk_data() {
-        QTest::addColumn<quint64>("seed");
-        QTest::newRow("fixed seed") << quint64{kFixedSeed};
-        if (const char* seed = std::getenv("DUSK_WALK_SEED")) {
-            QTest::newRow("seed from DUSK_WALK_SEED") << quint64{std::strtoull(seed, nullptr, 0)};
-        }
-    }
+    void walk_data() { AddWalkSeeds(kFixedSeed); }
 
     void walk() {
         QFETCH(quint64, seed);
-        // The offscreen platform's complaints about window hints, at every step.
-        static const QtMessageHandler qtHandler = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-                if (!message.startsWith(QStringLiteral("This plugin does not support"))) qtHandler(type, context, message);
-            });
-        const char* wanted = std::getenv("DUSK_WALK_STEPS");
-        const int count = wanted != nullptr && std::atoi(wanted) > 0 ? std::atoi(wanted) : kDefaultSteps;
+        QuietWindowHints();
+        const int count = WalkSteps(kDefaultSteps);
         const std::vector<Step> steps = Draw(seed, count);
         QString why;
         const auto start = std::chrono::steady_clock::now();
