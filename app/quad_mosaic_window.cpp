@@ -119,7 +119,6 @@ TQuadMosaicWindow::TQuadMosaicWindow(QWidget* parent, int workers)
     layout->addWidget(readout_);
     layout->addWidget(leftOut_);
     resize(960, 640);
-
 }
 
 TQuadMosaicWindow::~TQuadMosaicWindow() {
@@ -203,8 +202,9 @@ void TQuadMosaicWindow::ShowQuad(const std::string& directory, const std::vector
                     shared->done.push_back(std::move(arrival));
                     tell = !std::exchange(shared->told, true);
                 }
-                // Placed as soon as the interface thread is free.
-                if (tell) QMetaObject::invokeMethod(this, [this] { Collect(); }, Qt::QueuedConnection);
+                // Shown as soon as the interface thread is free: by name, so
+                // that the call is posted wholly inside Qt's own queue.
+                if (tell) QMetaObject::invokeMethod(this, "Collect", Qt::QueuedConnection);
             }
         });
     }
@@ -303,7 +303,7 @@ void TQuadMosaicWindow::Collect() {
         if (view_->visibleRegion().intersects(place)) unpainted_ = true;
     }
     arrived_.erase(arrived_.begin(), arrived_.begin() + static_cast<std::ptrdiff_t>(taken));
-    if (!arrived_.empty()) QMetaObject::invokeMethod(this, [this] { Collect(); }, Qt::QueuedConnection);
+    if (!arrived_.empty()) QMetaObject::invokeMethod(this, "Collect", Qt::QueuedConnection);
     ShowProgress();
     if (Finished()) {
         leftOut_->setText(LeftOutText());

@@ -88,7 +88,8 @@ private:
     struct Arrival;
     // Places `tile` into `canvas` (on a worker) and takes the part it changed.
     static Arrival Place(MosaicCanvas& canvas, const RenderedTile& tile, std::mutex& canvasMutex);
-    void Collect();
+    // Shows the tiles the workers placed (posted to the interface thread).
+    Q_INVOKABLE void Collect();
     void Save();
     void ZoomTo(double scale, QPointF anchor);
     double FittingScale() const;
