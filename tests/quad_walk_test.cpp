@@ -3,8 +3,8 @@
 // what works across a quad and on the marks: stepping, Tile Footprints and
 // clicks on them, Show in Browse Image, the Quad Mosaic window opened,
 // zoomed and closed (mid-render as often as not), every measuring tool with
-// random points, Undo and Redo, and the two panels shown, hidden, floated
-// and docked. After every step the marks the window holds for the image
+// random points, rows of the Measurements panel deleted, Undo and Redo, and
+// the two panels shown, hidden, floated and docked. After every step the marks the window holds for the image
 // equal those of the marks store on disk, read through a connection of its
 // own, the caption is the entry the model expects and the picture equals
 // the exporter's rendering of it. A failing walk prints its seed and steps.
@@ -22,6 +22,8 @@
 
 #include <QDockWidget>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -48,14 +50,15 @@ constexpr std::uint64_t kFixedSeed = 23;
 constexpr int kDefaultSteps = 2000;
 
 enum class Move {
-    Next, Previous, First, Last, Footprints, FootprintClick, ShowInBrowse, Measure, Undo, Redo, Panel, MosaicOpen,
-    MosaicZoom, MosaicClose
+    Next, Previous, First, Last, Footprints, FootprintClick, ShowInBrowse, Measure, Delete, Undo, Redo, Panel,
+    MosaicOpen, MosaicZoom, MosaicClose
 };
-// How often each move is drawn, in the order above.
-constexpr int kWeights[] = {10, 8, 3, 3, 6, 10, 6, 22, 8, 6, 8, 4, 4, 3};
+// How often each move is drawn, in the order above: deletions keep up with
+// the measures, so that an image keeps a few dozen marks at most.
+constexpr int kWeights[] = {10, 8, 3, 3, 6, 10, 6, 22, 12, 8, 6, 8, 4, 4, 3};
 constexpr const char* kMoveNames[] = {"Next", "Previous", "First Entry", "Last Entry", "Tile Footprints",
-                                      "footprint click", "Show in Browse Image", "measure", "Undo", "Redo", "panel",
-                                      "Quad Mosaic", "mosaic zoom", "mosaic close"};
+                                      "footprint click", "Show in Browse Image", "measure", "delete", "Undo", "Redo",
+                                      "panel", "Quad Mosaic", "mosaic zoom", "mosaic close"};
 constexpr const char* kTools[] = {"MeasureDistance1", "MeasureArea1", "MeasureCrater1", "MeasureProfile1"};
 
 struct Step {
@@ -79,8 +82,9 @@ public:
             if (why.isEmpty()) why = Check();
             if (!why.isEmpty()) failed = static_cast<int>(i);
         }
-        qInfo("%d marks made, %d undone, %d footprint clicks, %d mosaic closes mid-render of %d, %d panel moves",
-              made_, undone_, clicks_, closedMidRender_, closed_, panelMoves_);
+        qInfo("%d marks made, %d deleted, %d undone, %d footprint clicks, %d mosaic closes mid-render of %d, "
+              "%d panel moves",
+              made_, deleted_, undone_, clicks_, closedMidRender_, closed_, panelMoves_);
         EndForm();
         return failed;
     }
@@ -120,7 +124,7 @@ private:
         position_ = s.FilePosition;
         footprints_ = false;
         mosaic_ = false;
-        made_ = undone_ = clicks_ = closedMidRender_ = closed_ = panelMoves_ = 0;
+        made_ = deleted_ = undone_ = clicks_ = closedMidRender_ = closed_ = panelMoves_ = 0;
         std::string error;
         store_ = MarksStore::Open(DefaultMarksPath(), error);
         QVERIFY2(store_ != nullptr, error.c_str());
@@ -181,6 +185,27 @@ private:
         return {};
     }
 
+    // Deletes one row of the Measurements panel, or every row, there.
+    QString Delete(std::uint32_t choice) {
+        auto* table = form_->findChild<QTableView*>("MeasurementsTable");
+        auto* button = form_->findChild<QPushButton*>("DeleteMeasurement");
+        if (table == nullptr || button == nullptr) return QStringLiteral("the Measurements panel has no table");
+        const int rows = table->model()->rowCount();
+        if (rows == 0) return {};
+        if (!table->isVisible()) Trigger("Measurements1");
+        if (choice % 5 == 0) {
+            table->selectAll();
+        } else {
+            table->clearSelection();
+            table->selectRow(static_cast<int>(choice % static_cast<std::uint32_t>(rows)));
+        }
+        if (!button->isEnabled()) return QStringLiteral("Delete is disabled with rows selected");
+        const std::size_t before = Tools()->Model().Marks().size();
+        button->click();
+        deleted_ += static_cast<int>(before - Tools()->Model().Marks().size());
+        return {};
+    }
+
     QString Panel(std::uint32_t choice) {
         const bool measurements = choice % 2 == 0;
         const QString item = measurements ? QStringLiteral("Measurements1") : QStringLiteral("ProfilePanel1");
@@ -232,6 +257,7 @@ private:
                 }
                 break;
             case Move::Measure: return Measure(step.choice);
+            case Move::Delete: return Delete(step.choice);
             case Move::Undo:
                 if (Tools()->UndoStack().canUndo()) Trigger("MeasureUndo1"), ++undone_;
                 break;
@@ -325,7 +351,7 @@ private:
     bool footprints_ = false;
     bool mosaic_ = false;
     std::unique_ptr<MarksStore> store_;
-    int made_ = 0, undone_ = 0, clicks_ = 0, closedMidRender_ = 0, closed_ = 0, panelMoves_ = 0;
+    int made_ = 0, deleted_ = 0, undone_ = 0, clicks_ = 0, closedMidRender_ = 0, closed_ = 0, panelMoves_ = 0;
     std::map<std::string, QImage> rendered_;
     QTimer* closer_ = nullptr;
     QString errorBox_;
