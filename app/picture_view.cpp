@@ -20,8 +20,10 @@ namespace {
 bool Grey8(const QImage& picture) { return picture.format() == QImage::Format_Grayscale8; }
 
 // The target pixels [x0, x1) x [y0, y1) of `shrunk` (RGB32), the grey
-// `picture` averaged down to `shrunk`'s size.
-void ShrinkPart(const QImage& picture, QImage& shrunk, int x0, int y0, int x1, int y1) {
+// `picture` averaged down to `shrunk`'s size; `levels` holds the averaged
+// levels of the whole of `shrunk` on the way.
+void ShrinkPart(const QImage& picture, QImage& shrunk, std::vector<std::uint8_t>& levels, int x0, int y0, int x1,
+                int y1) {
     const int tw = shrunk.width();
     const int th = shrunk.height();
     x0 = std::max(0, x0);
@@ -30,13 +32,14 @@ void ShrinkPart(const QImage& picture, QImage& shrunk, int x0, int y0, int x1, i
     y1 = std::min(th, y1);
     if (x1 <= x0 || y1 <= y0) return;
     // Averaged as levels, then spread to 32 bits.
-    std::vector<std::uint8_t> small(static_cast<std::size_t>(tw) * static_cast<std::size_t>(th));
+    levels.resize(static_cast<std::size_t>(tw) * static_cast<std::size_t>(th));
+    std::uint8_t* small = levels.data();
     AreaAveragePart(picture.constBits(), picture.width(), picture.height(),
-                    static_cast<std::size_t>(picture.bytesPerLine()), Grey8(picture) ? 1 : 4, small.data(), tw, th, x0,
+                    static_cast<std::size_t>(picture.bytesPerLine()), Grey8(picture) ? 1 : 4, small, tw, th, x0,
                     y0, x1, y1);
     for (int y = y0; y < y1; ++y) {
         auto* line = reinterpret_cast<QRgb*>(shrunk.scanLine(y));
-        const std::uint8_t* in = small.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tw);
+        const std::uint8_t* in = small + static_cast<std::size_t>(y) * static_cast<std::size_t>(tw);
         for (int x = x0; x < x1; ++x) line[x] = qRgb(in[x], in[x], in[x]);
     }
 }
@@ -102,8 +105,9 @@ QRect TPictureView::PlaceOf(const QRect& part) const {
 void TPictureView::Freshen(const QRect& part) {
     const QRegion stale = QRegion(part) - fresh_;
     if (stale.isEmpty()) return;
+    std::vector<std::uint8_t> levels;  // one buffer for every rectangle
     for (const QRect& rect : stale) {
-        ShrinkPart(picture_, shrunk_, rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1);
+        ShrinkPart(picture_, shrunk_, levels, rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1);
     }
     fresh_ += stale;
 }
