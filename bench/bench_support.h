@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "core/map_projection.h"
+#include "../tests/polar_map.h"
 
 namespace dusk::bench {
 
@@ -19,17 +19,6 @@ inline long ResidentKiB() {
     return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// 1 km per sample on a 6051.8 km sphere, the north pole at file column 526,
-// row 330.
-inline MapProjection PolarMap() {
-    MapProjection p;
-    p.type = "POLAR STEREOGRAPHIC";
-    p.aAxisRadius = p.bAxisRadius = p.cAxisRadius = 6051.8;
-    p.centerLatitude = 90;
-    p.lineProjectionOffset = 330;
-    p.sampleProjectionOffset = 526;
-    p.mapScale = 1;
-    return p;
-}
+using test::PolarMap;
 
 }  // namespace dusk::bench

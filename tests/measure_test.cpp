@@ -26,6 +26,7 @@
 #include "app/measurements_panel.h"
 #include "app/profile_panel.h"
 #include "app_fixture.h"
+#include "polar_map.h"
 #include "geo/geodesy.h"
 #include "marks/marks_export.h"
 
@@ -37,18 +38,7 @@ using dusk::Mark;
 using dusk::MarkKind;
 using dusk::RasterPoint;
 
-// 1 km per sample on a 6051.8 km sphere, the north pole at file column 526,
-// row 330.
-dusk::MapProjection Polar() {
-    dusk::MapProjection p;
-    p.type = "POLAR STEREOGRAPHIC";
-    p.aAxisRadius = p.bAxisRadius = p.cAxisRadius = 6051.8;
-    p.centerLatitude = 90;
-    p.lineProjectionOffset = 330;
-    p.sampleProjectionOffset = 526;
-    p.mapScale = 1;
-    return p;
-}
+using dusk::test::PolarMap;
 
 // Marks in memory that can be told to fail, as a store that cannot be written.
 class FailingMarks : public dusk::app::MemoryMarks {
@@ -89,7 +79,7 @@ private:
         for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i % 1052 / 5);
         OpenFile(WriteImage(name, samples));
         if (georeferenced) {
-            dusk::State().Projection = Polar();
+            dusk::State().Projection = PolarMap();
             Trigger("Stretch1", 2);  // shown again: the tools measure on the map now
         }
     }
@@ -150,7 +140,7 @@ void MeasureTest::toolsMakeRowsWithTheFiguresOfTheGeodesy() {
     const Mark& m = Marks().front();
     QCOMPARE(m.inKilometres, georeferenced);
 
-    const dusk::RasterGeodesy geodesy = georeferenced ? dusk::RasterGeodesy(Polar()) : dusk::RasterGeodesy();
+    const dusk::RasterGeodesy geodesy = georeferenced ? dusk::RasterGeodesy(PolarMap()) : dusk::RasterGeodesy();
     const auto near = [](double a, double b) { return std::abs(a - b) <= 1e-6 * std::max(1.0, std::abs(b)); };
     switch (m.kind) {
         case MarkKind::Distance:
