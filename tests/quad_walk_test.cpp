@@ -367,14 +367,10 @@ private slots:
 
     void walk() {
         QFETCH(quint64, seed);
-        QuietWindowHints();
-        const int count = WalkSteps(kDefaultSteps);
-        const std::vector<Step> steps = Draw(seed, count);
         QString why;
-        const auto start = std::chrono::steady_clock::now();
-        const int failed = Run(steps, why);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        qInfo("quad walk of %d steps from seed %llu: %.1f s", count, static_cast<unsigned long long>(seed), seconds);
+        int failed = -1;
+        const std::vector<Step> steps = RunWalk(*this, "quad walk", seed, kDefaultSteps, why, failed);
+        const auto count = steps.size();
         if (failed < 0) return;
         // The last 30 steps before the failure, each checked after it ran.
         QString list;
