@@ -82,6 +82,27 @@ void Pragma(GDALDataset& dataset, const std::string& statement) {
     if (result != nullptr) dataset.ReleaseResultSet(result);
 }
 
+// Puts the store in write-ahead-log mode, which the file keeps from then on.
+// SQLite changes the mode only with the file to itself and, busy timeout or
+// not, fails at once when another program is opening the same store, so the
+// change is tried again for up to five seconds.
+bool UseWriteAheadLog(GDALDataset& dataset) {
+    constexpr int kAttempts = 250;
+    for (int attempt = 1;; ++attempt) {
+        CPLErrorReset();
+        std::string mode;
+        if (OGRLayer* result = dataset.ExecuteSQL("PRAGMA journal_mode = WAL", nullptr, nullptr)) {
+            if (std::unique_ptr<OGRFeature> row(result->GetNextFeature()); row && row->GetFieldCount() > 0) {
+                mode = row->GetFieldAsString(0);
+            }
+            dataset.ReleaseResultSet(result);
+        }
+        if (EQUAL(mode.c_str(), "wal")) return true;
+        if (attempt == kAttempts) return false;
+        ::usleep(20'000);
+    }
+}
+
 // Makes an empty store at `path`: written under a temporary name, then
 // renamed into place, so that a crash while it is made leaves no half store.
 bool CreateStore(const std::string& path, std::string& error) {
@@ -112,7 +133,9 @@ bool CreateStore(const std::string& path, std::string& error) {
         if (made) {
             Pragma(*dataset, std::string("CREATE INDEX marks_key ON ") + kTable + " (key)");
             dataset->FlushCache();
-            made = CPLGetLastErrorType() < CE_Failure;
+            // Made in its final mode, so that programs opening it together
+            // have no mode to change.
+            made = CPLGetLastErrorType() < CE_Failure && UseWriteAheadLog(*dataset);
         }
         if (!made) {
             error = QuietErrors::Last("its table cannot be made");
@@ -256,7 +279,7 @@ std::unique_ptr<MarksStore> MarksStore::Open(const std::string& path, std::strin
     }
     // Durable commits: write-ahead log, synced at every commit.
     Pragma(*data->dataset, "PRAGMA busy_timeout = 5000");
-    Pragma(*data->dataset, "PRAGMA journal_mode = WAL");
+    if (!UseWriteAheadLog(*data->dataset)) return fail(QuietErrors::Last("it cannot be written"));
     Pragma(*data->dataset, "PRAGMA synchronous = FULL");
     if (CPLGetLastErrorType() >= CE_Failure) return fail(QuietErrors::Last("it cannot be read"));
     return std::unique_ptr<MarksStore>(new MarksStore(std::move(data)));
