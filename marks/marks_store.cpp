@@ -85,7 +85,8 @@ void Pragma(GDALDataset& dataset, const std::string& statement) {
 // Puts the store in write-ahead-log mode, which the file keeps from then on.
 // SQLite changes the mode only with the file to itself and, busy timeout or
 // not, fails at once when another program is opening the same store, so the
-// change is tried again for up to five seconds.
+// change is tried again for up to five seconds while the file is locked;
+// any other failure is reported at once.
 bool UseWriteAheadLog(GDALDataset& dataset) {
     constexpr int kAttempts = 250;
     for (int attempt = 1;; ++attempt) {
@@ -98,7 +99,7 @@ bool UseWriteAheadLog(GDALDataset& dataset) {
             dataset.ReleaseResultSet(result);
         }
         if (EQUAL(mode.c_str(), "wal")) return true;
-        if (attempt == kAttempts) return false;
+        if (attempt == kAttempts || std::strstr(CPLGetLastErrorMsg(), "locked") == nullptr) return false;
         ::usleep(20'000);
     }
 }
